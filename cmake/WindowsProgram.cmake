@@ -1,0 +1,36 @@
+# The Windows program itself, and the small Windows tools its tests drive it with.
+enable_language(RC)
+
+file(GLOB UPDSTART_WIN32_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/app/win32/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
+
+add_executable(updstart WIN32 ${UPDSTART_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/win32/resources/updstart.rc)
+target_include_directories(updstart PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_compile_definitions(updstart PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0602)
+target_link_libraries(updstart PRIVATE updstart_core comctl32)
+
+if(MSVC)
+  target_compile_options(updstart PRIVATE ${UPDSTART_WARNINGS} /GS /guard:cf)
+  target_link_options(updstart PRIVATE /DYNAMICBASE /NXCOMPAT /MANIFEST:NO)
+  set_property(TARGET updstart_core updstart PROPERTY MSVC_RUNTIME_LIBRARY "MultiThreaded")
+else()
+  # Hardening: ASLR with relocations kept, NX, a stack protector linked in
+  # statically, and no dependency on any DLL but Windows' own.
+  set(UPDSTART_HARDENING_COMPILE -fstack-protector-strong)
+  set(UPDSTART_HARDENING_LINK -municode -static -static-libgcc -static-libstdc++
+      -fstack-protector-strong -Wl,--dynamicbase -Wl,--nxcompat -Wl,--gc-sections -s)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    list(APPEND UPDSTART_HARDENING_LINK -Wl,--high-entropy-va)
+  else()
+    list(APPEND UPDSTART_HARDENING_LINK -Wl,--no-seh -Wl,--large-address-aware)
+  endif()
+  target_compile_options(updstart_core PRIVATE ${UPDSTART_HARDENING_COMPILE} -ffunction-sections -fdata-sections)
+  target_compile_options(updstart PRIVATE ${UPDSTART_WARNINGS} ${UPDSTART_HARDENING_COMPILE} -ffunction-sections -fdata-sections)
+  target_compile_definitions(updstart_core PRIVATE UNICODE _UNICODE)
+  target_link_options(updstart PRIVATE ${UPDSTART_HARDENING_LINK})
+endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/tools/CMakeLists.txt)
+  add_subdirectory(tests/wine/tools)
+endif()

@@ -1,0 +1,85 @@
+#include "app/Form1.h"
+
+#include "app/CommandLine.h"
+#include "app/ExitCodes.h"
+#include "app/Version.h"
+#include "product/Detection.h"
+
+namespace updstart {
+
+Form1::Form1(Platform& platform) : platform_(platform), window_(DesignTimeWindow()) {}
+
+std::optional<int> Form1::Form_Load() {
+  AddItem();
+
+  window_.caption += L" version " + std::to_wstring(UPDSTART_VERSION_MAJOR) + L"." +
+                     std::to_wstring(UPDSTART_VERSION_MINOR) + L"." +
+                     std::to_wstring(UPDSTART_VERSION_REVISION);
+
+  sCmdLine_ = platform_.CommandLine();
+  ArgumentText split = SplitArguments(sCmdLine_);
+  QuotePos_ = split.closing_quote;
+  sArgs_ = std::move(split.args);
+
+  window_[ControlName::Label4].caption.clear();
+  window_[ControlName::Label5].visible = false;
+
+  std::optional<ProductRecord> found = DetectProduct(platform_);
+  if (!found) {
+    platform_.ShowCriticalMessage(L"Nordavin Antivirus was not found", std::nullopt);
+    Form_Unload();
+    return kExitProductNotFound;
+  }
+  product_ = std::move(*found);
+
+  count_();
+  ReportDefaultSource();
+  return std::nullopt;
+}
+
+void Form1::Form_Activate() { window_.timer_interval = 15; }
+
+void Form1::Form_MouseDown() { platform_.BeginWindowMove(); }
+
+void Form1::Form_Unload() { platform_.SetTrayIcon(TrayMessage::Delete, 0, L""); }
+
+void Form1::Command2_Click() { window_.unload_requested = true; }
+
+void Form1::SelectOption(ControlName option) {
+  if (window_[option].value) return;
+  for (ControlName each : {ControlName::Option1, ControlName::Option2, ControlName::Option3}) {
+    window_[each].value = each == option;
+  }
+  switch (option) {
+    case ControlName::Option1:
+      Option1_Click();
+      break;
+    case ControlName::Option2:
+      Option2_Click();
+      break;
+    case ControlName::Option3:
+      Option3_Click();
+      break;
+    default:
+      break;
+  }
+}
+
+void Form1::Option3_DblClick() { Option3_Click(); }
+
+void Form1::AddItem() {}
+
+// Kept as the hook the start-up sequence and "Update" both call; it does nothing.
+void Form1::count_() {}
+
+void Form1::ReportDefaultSource() {
+  window_[ControlName::Label2].caption.clear();
+  window_[ControlName::Label7].caption.clear();
+  window_[ControlName::Label6].caption.clear();
+}
+
+void Form1::Option1_Click() {}
+void Form1::Option2_Click() {}
+void Form1::Option3_Click() {}
+
+}  // namespace updstart

@@ -1,0 +1,57 @@
+// The main window as a plain object: the state of every control and the
+// handlers of the window's events. It reaches the outside only through
+// Platform, so it runs the same under the Win32 view and in unit tests.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/WindowState.h"
+#include "platform/Platform.h"
+#include "shared/ProductRecord.h"
+
+namespace updstart {
+
+class Form1 {
+ public:
+  explicit Form1(Platform& platform);
+
+  const WindowState& state() const { return window_; }
+  // The view hands in what the user typed into the combo's edit field before
+  // each event, since the core does not see keystrokes.
+  void SetComboText(std::wstring text) { window_.combo.text = std::move(text); }
+
+  // Runs the start-up sequence with the window still hidden. nullopt: show the
+  // window; a value: the program ends with that exit code, window unshown.
+  std::optional<int> Form_Load();
+  void Form_Activate();
+  void Form_MouseDown();
+  void Form_Unload();
+  void Command2_Click();
+
+  // An option button becomes selected, by the user or from code. Selecting the
+  // one already selected raises nothing.
+  void SelectOption(ControlName option);
+  void Option3_DblClick();
+
+  const ProductRecord& product() const { return product_; }
+  const std::wstring& sArgs() const { return sArgs_; }
+
+ private:
+  void AddItem();
+  void count_();
+  void ReportDefaultSource();
+  void Option1_Click();
+  void Option2_Click();
+  void Option3_Click();
+
+  Platform& platform_;
+  WindowState window_;
+  ProductRecord product_;
+  std::wstring sCmdLine_;
+  std::size_t QuotePos_ = 0;
+  std::wstring sArgs_;
+};
+
+}  // namespace updstart

@@ -1,0 +1,48 @@
+// Everything the core asks of the operating system. The Win32 layer
+// implements it; the unit tests use in-memory fakes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace updstart {
+
+// An open registry key; closed when the object goes.
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;
+  // The value's data as text, or "" when it cannot be read.
+  virtual std::wstring ReadValue(std::wstring_view name) const = 0;
+};
+
+// Notification-area requests, with the shell's numbers.
+enum class TrayMessage : std::uint32_t { Add = 0, Modify = 1, Delete = 2 };
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The process's whole command line, program path included.
+  virtual std::wstring CommandLine() = 0;
+
+  // Opens a key of the local-machine hive for reading, in the registry view a
+  // 32-bit program sees; nullptr when it does not exist or cannot be opened.
+  virtual std::unique_ptr<RegistryKey> OpenMachineKey(std::wstring_view sub_key) = 0;
+
+  // A modal box with the critical icon and one OK button. Without a title the
+  // box carries the application's title.
+  virtual void ShowCriticalMessage(std::wstring_view text,
+                                   std::optional<std::wstring_view> title) = 0;
+
+  // Lets the user drag the main window as if its title bar had been pressed.
+  virtual void BeginWindowMove() = 0;
+
+  // Passes a notification-area request for the main window's icon 0 to the
+  // shell; returns the shell's success result.
+  virtual int SetTrayIcon(TrayMessage message, std::uintptr_t icon, std::wstring_view tip) = 0;
+};
+
+}  // namespace updstart

@@ -1,0 +1,40 @@
+#include "platform/win32/Win32Platform.h"
+
+#include <string>
+
+#include "app/AppIdentity.h"
+#include "platform/win32/Module1.h"
+#include "platform/win32/Registry.h"
+
+namespace updstart::win32 {
+
+std::wstring Win32Platform::CommandLine() {
+  const wchar_t* command_line = GetCommandLineW();
+  return command_line ? std::wstring(command_line) : std::wstring();
+}
+
+std::unique_ptr<RegistryKey> Win32Platform::OpenMachineKey(std::wstring_view sub_key) {
+  return OpenMachineKeyForReading(sub_key);
+}
+
+void Win32Platform::ShowCriticalMessage(std::wstring_view text,
+                                        std::optional<std::wstring_view> title) {
+  const std::wstring box_text(text);
+  const std::wstring box_title(title.value_or(kApplicationTitle));
+  // A hidden window cannot own a box the user must see.
+  HWND owner = main_window_ && IsWindowVisible(main_window_) ? main_window_ : nullptr;
+  MessageBoxW(owner, box_text.c_str(), box_title.c_str(),
+              MB_OK | MB_ICONERROR | (owner ? 0 : MB_SETFOREGROUND));
+}
+
+void Win32Platform::BeginWindowMove() {
+  ReleaseCapture();
+  SendMessageW(main_window_, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+int Win32Platform::SetTrayIcon(TrayMessage message, std::uintptr_t icon, std::wstring_view tip) {
+  return win32::SetTrayIcon(static_cast<DWORD>(message), main_window_,
+                            reinterpret_cast<HICON>(icon), tip);
+}
+
+}  // namespace updstart::win32

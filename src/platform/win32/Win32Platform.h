@@ -1,0 +1,25 @@
+// The Platform of the real program.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/Platform.h"
+
+namespace updstart::win32 {
+
+class Win32Platform : public Platform {
+ public:
+  // The main window, once it exists: owner of boxes, target of moves.
+  void set_main_window(HWND window) { main_window_ = window; }
+
+  std::wstring CommandLine() override;
+  std::unique_ptr<RegistryKey> OpenMachineKey(std::wstring_view sub_key) override;
+  void ShowCriticalMessage(std::wstring_view text, std::optional<std::wstring_view> title) override;
+  void BeginWindowMove() override;
+  int SetTrayIcon(TrayMessage message, std::uintptr_t icon, std::wstring_view tip) override;
+
+ private:
+  HWND main_window_ = nullptr;
+};
+
+}  // namespace updstart::win32

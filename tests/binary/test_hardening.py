@@ -1,0 +1,98 @@
+"""Reads the built Windows programs and checks what Windows will see of them:
+exploit mitigations, the manifest, the version record, the icon and imports."""
+import os
+import struct
+import unittest
+
+import pefile
+
+BUILD = os.environ.get('UPDSTART_BUILD_ROOT', 'build')
+PROGRAMS = {'win32': os.path.join(BUILD, 'win32', 'updstart.exe'),
+            'win64': os.path.join(BUILD, 'win64', 'updstart.exe')}
+SYSTEM_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'comctl32.dll',
+               'msvcrt.dll', 'shell32.dll', 'ole32.dll'}
+
+DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, NO_SEH = 0x40, 0x20, 0x100, 0x400
+RELOCS_STRIPPED = 0x1
+SECTION_EXECUTE, SECTION_WRITE = 0x20000000, 0x80000000
+RT_ICON, RT_GROUP_ICON, RT_MANIFEST = 3, 14, 24
+
+
+def resource_data(pe, type_id):
+    for entry in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        if entry.id == type_id:
+            leaf = entry.directory.entries[0].directory.entries[0].data.struct
+            return pe.get_data(leaf.OffsetToData, leaf.Size)
+    return None
+
+
+class HardeningTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        missing = [path for path in PROGRAMS.values() if not os.path.exists(path)]
+        if missing:
+            raise AssertionError('not built: ' + ', '.join(missing))
+        cls.programs = [(arch, pefile.PE(path)) for arch, path in PROGRAMS.items()]
+
+    def test_mitigations(self):
+        for arch, pe in self.programs:
+            with self.subTest(arch=arch):
+                flags = pe.OPTIONAL_HEADER.DllCharacteristics
+                self.assertTrue(flags & DYNAMIC_BASE, 'ASLR')
+                self.assertTrue(flags & NX_COMPAT, 'NX')
+                self.assertFalse(pe.FILE_HEADER.Characteristics & RELOCS_STRIPPED)
+                relocations = pe.OPTIONAL_HEADER.DATA_DIRECTORY[5]
+                self.assertGreater(relocations.Size, 0, 'ASLR needs the relocations kept')
+                if arch == 'win64':
+                    self.assertTrue(flags & HIGH_ENTROPY_VA)
+                else:
+                    self.assertTrue(flags & NO_SEH)
+                for section in pe.sections:
+                    both = SECTION_EXECUTE | SECTION_WRITE
+                    self.assertNotEqual(section.Characteristics & both, both,
+                                        section.Name.rstrip(b'\0'))
+
+    def test_stack_protector_is_linked_in(self):
+        for arch, pe in self.programs:
+            with self.subTest(arch=arch):
+                self.assertIn(b'stack smashing detected', bytes(pe.__data__))
+
+    def test_imports_only_windows_own_libraries(self):
+        for arch, pe in self.programs:
+            with self.subTest(arch=arch):
+                names = {entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT}
+                self.assertLessEqual(names, SYSTEM_DLLS)
+                kernel = next(e for e in pe.DIRECTORY_ENTRY_IMPORT if e.dll.lower() == b'kernel32.dll')
+                self.assertIn(b'SetDefaultDllDirectories', {i.name for i in kernel.imports})
+                # The shell is loaded when needed, not with the program.
+                self.assertNotIn('shell32.dll', names)
+
+    def test_manifest(self):
+        for arch, pe in self.programs:
+            with self.subTest(arch=arch):
+                manifest = resource_data(pe, RT_MANIFEST).decode('utf-8')
+                self.assertIn('level="asInvoker"', manifest)
+                self.assertIn('name="Microsoft.Windows.Common-Controls" version="6.0.0.0"',
+                              ' '.join(manifest.split()))
+                self.assertIn('PerMonitorV2', manifest)
+
+    def test_version_record(self):
+        for arch, pe in self.programs:
+            with self.subTest(arch=arch):
+                fixed = pe.VS_FIXEDFILEINFO[0]
+                self.assertEqual((fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF,
+                                  fixed.FileVersionLS >> 16, fixed.FileVersionLS & 0xFFFF),
+                                 (2, 33, 0, 107))
+
+    def test_icon_is_32_by_32_with_256_colours(self):
+        for arch, pe in self.programs:
+            with self.subTest(arch=arch):
+                group = resource_data(pe, RT_GROUP_ICON)
+                _, _, count = struct.unpack_from('<HHH', group)
+                self.assertEqual(count, 1)
+                width, height, _, _, _, bits = struct.unpack_from('<BBBBHH', group, 6)
+                self.assertEqual((width, height, bits), (32, 32, 8))
+
+
+if __name__ == '__main__':
+    unittest.main()

@@ -1,0 +1,70 @@
+// An in-memory Platform: a registry of keys and values, a command line, and a
+// record of what the core asked of the system.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace updstart::testing {
+
+class FakePlatform : public Platform {
+ public:
+  using Values = std::map<std::wstring, std::wstring, std::less<>>;
+
+  std::map<std::wstring, Values, std::less<>> registry;
+  std::wstring command_line;
+
+  std::vector<std::wstring> opened_keys;
+  std::vector<std::wstring> value_reads;  // "key|value", in read order
+  struct Message {
+    std::wstring text;
+    std::optional<std::wstring> title;
+  };
+  std::vector<Message> messages;
+  int window_moves = 0;
+  std::vector<TrayMessage> tray_requests;
+
+  std::wstring CommandLine() override { return command_line; }
+
+  std::unique_ptr<RegistryKey> OpenMachineKey(std::wstring_view sub_key) override {
+    opened_keys.emplace_back(sub_key);
+    auto found = registry.find(sub_key);
+    if (found == registry.end()) return nullptr;
+    return std::make_unique<Key>(*this, found->first, found->second);
+  }
+
+  void ShowCriticalMessage(std::wstring_view text,
+                           std::optional<std::wstring_view> title) override {
+    messages.push_back(
+        {std::wstring(text), title ? std::optional<std::wstring>(*title) : std::nullopt});
+  }
+
+  void BeginWindowMove() override { ++window_moves; }
+
+  int SetTrayIcon(TrayMessage message, std::uintptr_t, std::wstring_view) override {
+    tray_requests.push_back(message);
+    return 0;
+  }
+
+ private:
+  class Key : public RegistryKey {
+   public:
+    Key(FakePlatform& owner, const std::wstring& path, const Values& values)
+        : owner_(owner), path_(path), values_(values) {}
+    std::wstring ReadValue(std::wstring_view name) const override {
+      owner_.value_reads.push_back(path_ + L"|" + std::wstring(name));
+      auto found = values_.find(name);
+      return found == values_.end() ? std::wstring() : found->second;
+    }
+
+   private:
+    FakePlatform& owner_;
+    std::wstring path_;
+    const Values& values_;
+  };
+};
+
+}  // namespace updstart::testing
