@@ -4,6 +4,8 @@
 namespace updstart {
 
 inline constexpr int kExitWindowClosed = 0;
+inline constexpr int kExitUpdaterStarted = 0;     // unattended: the updater was started
+inline constexpr int kExitUpdaterNotStarted = 1;  // unattended: it could not be started
 inline constexpr int kExitProductNotFound = 2;
 
 }  // namespace updstart

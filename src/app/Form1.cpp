@@ -4,6 +4,7 @@
 #include "app/ExitCodes.h"
 #include "app/Version.h"
 #include "product/Detection.h"
+#include "shared/Wildcard.h"
 
 namespace updstart {
 
@@ -32,6 +33,7 @@ std::optional<int> Form1::Form_Load() {
   }
   product_ = std::move(*found);
 
+  if (WildcardMatch(sArgs_, L"*silent*")) return RunUnattended();
   count_();
   ReportDefaultSource();
   return std::nullopt;
@@ -67,8 +69,6 @@ void Form1::SelectOption(ControlName option) {
 
 void Form1::Option3_DblClick() { Option3_Click(); }
 
-void Form1::AddItem() {}
-
 // Kept as the hook the start-up sequence and "Update" both call; it does nothing.
 void Form1::count_() {}
 
@@ -78,8 +78,6 @@ void Form1::ReportDefaultSource() {
   window_[ControlName::Label6].caption.clear();
 }
 
-void Form1::Option1_Click() {}
-void Form1::Option2_Click() {}
 void Form1::Option3_Click() {}
 
 }  // namespace updstart

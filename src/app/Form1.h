@@ -28,6 +28,7 @@ class Form1 {
   void Form_Activate();
   void Form_MouseDown();
   void Form_Unload();
+  void Command1_Click();
   void Command2_Click();
 
   // An option button becomes selected, by the user or from code. Selecting the
@@ -37,10 +38,15 @@ class Form1 {
 
   const ProductRecord& product() const { return product_; }
   const std::wstring& sArgs() const { return sArgs_; }
+  std::int32_t updater_pid() const { return updater_pid_; }
 
  private:
   void AddItem();
   void count_();
+  // The scheduled-task path: wait, start the updater, wait; the exit code.
+  int RunUnattended();
+  // Empties the source list with `removals` removals of its first entry.
+  void RemoveSources(int removals);
   void ReportDefaultSource();
   void Option1_Click();
   void Option2_Click();
@@ -52,6 +58,8 @@ class Form1 {
   std::wstring sCmdLine_;
   std::size_t QuotePos_ = 0;
   std::wstring sArgs_;
+  std::int32_t updater_pid_ = 0;
+  float RemoveCounter_ = 0;
 };
 
 }  // namespace updstart

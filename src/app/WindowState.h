@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,6 +35,19 @@ struct ComboState {
   std::vector<std::wstring> items;
   std::wstring text;
   std::wstring tool_tip;
+
+  // Like the real control: false, and nothing changes, for a position
+  // outside the list.
+  bool InsertItem(std::size_t position, std::wstring item) {
+    if (position > items.size()) return false;
+    items.insert(items.begin() + static_cast<std::ptrdiff_t>(position), std::move(item));
+    return true;
+  }
+  bool RemoveItem(std::size_t position) {
+    if (position >= items.size()) return false;
+    items.erase(items.begin() + static_cast<std::ptrdiff_t>(position));
+    return true;
+  }
   friend bool operator==(const ComboState&, const ComboState&) = default;
 };
 

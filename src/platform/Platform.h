@@ -18,6 +18,9 @@ class RegistryKey {
   virtual std::wstring ReadValue(std::wstring_view name) const = 0;
 };
 
+// How a started program's window is shown.
+enum class WindowShow { Hidden, Normal };
+
 // Notification-area requests, with the shell's numbers.
 enum class TrayMessage : std::uint32_t { Add = 0, Modify = 1, Delete = 2 };
 
@@ -39,6 +42,16 @@ class Platform {
 
   // Lets the user drag the main window as if its title bar had been pressed.
   virtual void BeginWindowMove() = 0;
+
+  // Starts `program`, with `command_line` as the whole command line it
+  // receives, and returns at once with its task id; nullopt when it cannot be
+  // started. Naming the program explicitly means nothing but it can run.
+  virtual std::optional<std::uint32_t> StartProcess(std::wstring_view program,
+                                                    std::wstring_view command_line,
+                                                    WindowShow show) = 0;
+
+  // Blocks the calling thread.
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
 
   // Passes a notification-area request for the main window's icon 0 to the
   // shell; returns the shell's success result.

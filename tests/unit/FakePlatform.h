@@ -25,6 +25,16 @@ class FakePlatform : public Platform {
   };
   std::vector<Message> messages;
   int window_moves = 0;
+  struct Start {
+    std::wstring program;
+    std::wstring command_line;
+    WindowShow show;
+  };
+  std::vector<Start> starts;
+  bool start_fails = false;
+  std::uint32_t next_pid = 4000;
+  // Sleeps and starts in the order they happened: "sleep 30000", "start".
+  std::vector<std::wstring> timeline;
   std::vector<TrayMessage> tray_requests;
 
   std::wstring CommandLine() override { return command_line; }
@@ -40,6 +50,19 @@ class FakePlatform : public Platform {
                            std::optional<std::wstring_view> title) override {
     messages.push_back(
         {std::wstring(text), title ? std::optional<std::wstring>(*title) : std::nullopt});
+  }
+
+  std::optional<std::uint32_t> StartProcess(std::wstring_view program,
+                                            std::wstring_view command_line,
+                                            WindowShow show) override {
+    timeline.push_back(L"start");
+    if (start_fails) return std::nullopt;
+    starts.push_back({std::wstring(program), std::wstring(command_line), show});
+    return next_pid++;
+  }
+
+  void Sleep(std::uint32_t milliseconds) override {
+    timeline.push_back(L"sleep " + std::to_wstring(milliseconds));
   }
 
   void BeginWindowMove() override { ++window_moves; }

@@ -326,6 +326,9 @@ void MainWindow::OnCommand(int id, int code) {
   std::optional<ControlName> name = ControlOfId(id);
   if (!name) return;
   switch (*name) {
+    case ControlName::Command1:
+      if (code == BN_CLICKED) Raise([this] { form_.Command1_Click(); });
+      break;
     case ControlName::Command2:
       if (code == BN_CLICKED) Raise([this] { form_.Command2_Click(); });
       break;

@@ -1,5 +1,6 @@
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include "app/Form1.h"
 #include "app/win32/MainWindow.h"

@@ -5,6 +5,7 @@
 #include "app/AppIdentity.h"
 #include "platform/win32/Module1.h"
 #include "platform/win32/Registry.h"
+#include "platform/win32/UniqueHandle.h"
 
 namespace updstart::win32 {
 
@@ -26,6 +27,36 @@ void Win32Platform::ShowCriticalMessage(std::wstring_view text,
   MessageBoxW(owner, box_text.c_str(), box_title.c_str(),
               MB_OK | MB_ICONERROR | (owner ? 0 : MB_SETFOREGROUND));
 }
+
+std::optional<std::uint32_t> Win32Platform::StartProcess(std::wstring_view program,
+                                                         std::wstring_view command_line,
+                                                         WindowShow show) {
+  // Windows refuses longer command lines; Wine would cut them and start the
+  // program with a different source, so refuse them here too.
+  constexpr std::size_t kLongestCommandLine = 32766;
+  if (command_line.size() > kLongestCommandLine ||
+      command_line.find(L'\0') != std::wstring_view::npos ||
+      program.find(L'\0') != std::wstring_view::npos) {
+    return std::nullopt;
+  }
+  const std::wstring application(program);
+  std::wstring command(command_line);  // CreateProcessW may write into it
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(show == WindowShow::Hidden ? SW_HIDE : SW_SHOWNORMAL);
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(application.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &started)) {
+    return std::nullopt;
+  }
+  UniqueKernelHandle process(started.hProcess);
+  UniqueKernelHandle thread(started.hThread);
+  return started.dwProcessId;
+}
+
+void Win32Platform::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 void Win32Platform::BeginWindowMove() {
   ReleaseCapture();
