@@ -33,6 +33,8 @@ std::optional<int> Form1::Form_Load() {
   }
   product_ = std::move(*found);
 
+  ShowProductTexts();
+
   if (WildcardMatch(sArgs_, L"*silent*")) return RunUnattended();
   count_();
   ReportDefaultSource();
@@ -67,17 +69,7 @@ void Form1::SelectOption(ControlName option) {
   }
 }
 
-void Form1::Option3_DblClick() { Option3_Click(); }
-
 // Kept as the hook the start-up sequence and "Update" both call; it does nothing.
 void Form1::count_() {}
-
-void Form1::ReportDefaultSource() {
-  window_[ControlName::Label2].caption.clear();
-  window_[ControlName::Label7].caption.clear();
-  window_[ControlName::Label6].caption.clear();
-}
-
-void Form1::Option3_Click() {}
 
 }  // namespace updstart

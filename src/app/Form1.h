@@ -35,6 +35,7 @@ class Form1 {
   // one already selected raises nothing.
   void SelectOption(ControlName option);
   void Option3_DblClick();
+  void Label5_Click();
 
   const ProductRecord& product() const { return product_; }
   const std::wstring& sArgs() const { return sArgs_; }
@@ -47,7 +48,10 @@ class Form1 {
   int RunUnattended();
   // Empties the source list with `removals` removals of its first entry.
   void RemoveSources(int removals);
+  // The outdated notice, the detected-product line and the Russian texts.
+  void ShowProductTexts();
   void ReportDefaultSource();
+  std::wstring fBrowseForFolder(std::wstring_view sPrompt, std::uint32_t WhatBr);
   void Option1_Click();
   void Option2_Click();
   void Option3_Click();

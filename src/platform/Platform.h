@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,14 @@ class RegistryKey {
   virtual ~RegistryKey() = default;
   // The value's data as text, or "" when it cannot be read.
   virtual std::wstring ReadValue(std::wstring_view name) const = 0;
+};
+
+// A file opened for reading; closed when the object goes.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Up to buffer.size() bytes; 0 at the end of the file or on a read error.
+  virtual std::size_t Read(std::span<unsigned char> buffer) = 0;
 };
 
 // How a started program's window is shown.
@@ -49,6 +58,22 @@ class Platform {
   virtual std::optional<std::uint32_t> StartProcess(std::wstring_view program,
                                                     std::wstring_view command_line,
                                                     WindowShow show) = 0;
+
+  // The Windows folder, where the system's own programs live.
+  virtual std::wstring WindowsFolder() = 0;
+
+  // nullptr when the file does not exist or cannot be opened (a folder, a
+  // file another program holds exclusively).
+  virtual std::unique_ptr<ByteSource> OpenFileForReading(std::wstring_view path) = 0;
+
+  // Text in the system's ANSI code page, for files that are neither UTF-8
+  // nor UTF-16.
+  virtual std::wstring AnsiToText(std::span<const unsigned char> bytes) = 0;
+
+  // The system's modal folder picker, owned by the main window, with `prompt`
+  // above the tree and the picker's flags; the chosen folder's path, or ""
+  // when the user cancels or the folder has no file-system path.
+  virtual std::wstring BrowseForFolder(std::wstring_view prompt, std::uint32_t flags) = 0;
 
   // Blocks the calling thread.
   virtual void Sleep(std::uint32_t milliseconds) = 0;

@@ -2,6 +2,7 @@
 // record of what the core asked of the system.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,6 +17,9 @@ class FakePlatform : public Platform {
 
   std::map<std::wstring, Values, std::less<>> registry;
   std::wstring command_line;
+  std::map<std::wstring, std::string, std::less<>> files;  // path -> bytes
+  std::vector<std::wstring> folder_choices;                // what the picker returns, in turn
+  std::vector<std::wstring> picker_prompts;
 
   std::vector<std::wstring> opened_keys;
   std::vector<std::wstring> value_reads;  // "key|value", in read order
@@ -61,6 +65,33 @@ class FakePlatform : public Platform {
     return next_pid++;
   }
 
+  std::wstring WindowsFolder() override { return L"C:\\windows"; }
+
+  std::unique_ptr<ByteSource> OpenFileForReading(std::wstring_view path) override {
+    auto found = files.find(path);
+    if (found == files.end()) return nullptr;
+    return std::make_unique<Bytes>(found->second);
+  }
+
+  // Stands in for code page 1251: enough to tell Cyrillic decoded through the
+  // code page from UTF-8.
+  std::wstring AnsiToText(std::span<const unsigned char> bytes) override {
+    std::wstring text;
+    for (unsigned char byte : bytes) {
+      text.push_back(byte >= 0xC0 ? static_cast<wchar_t>(0x410 + byte - 0xC0)
+                                  : static_cast<wchar_t>(byte));
+    }
+    return text;
+  }
+
+  std::wstring BrowseForFolder(std::wstring_view prompt, std::uint32_t) override {
+    picker_prompts.emplace_back(prompt);
+    if (folder_choices.empty()) return L"";
+    std::wstring choice = folder_choices.front();
+    folder_choices.erase(folder_choices.begin());
+    return choice;
+  }
+
   void Sleep(std::uint32_t milliseconds) override {
     timeline.push_back(L"sleep " + std::to_wstring(milliseconds));
   }
@@ -73,6 +104,22 @@ class FakePlatform : public Platform {
   }
 
  private:
+  // Hands out its bytes in small pieces, so that readers meet chunk borders.
+  class Bytes : public ByteSource {
+   public:
+    explicit Bytes(std::string data) : data_(std::move(data)) {}
+    std::size_t Read(std::span<unsigned char> buffer) override {
+      std::size_t count = std::min({buffer.size(), data_.size() - offset_, std::size_t{7}});
+      std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(offset_), count, buffer.begin());
+      offset_ += count;
+      return count;
+    }
+
+   private:
+    std::string data_;
+    std::size_t offset_ = 0;
+  };
+
   class Key : public RegistryKey {
    public:
     Key(FakePlatform& owner, const std::wstring& path, const Values& values)

@@ -332,6 +332,9 @@ void MainWindow::OnCommand(int id, int code) {
     case ControlName::Command2:
       if (code == BN_CLICKED) Raise([this] { form_.Command2_Click(); });
       break;
+    case ControlName::Label5:
+      if (code == STN_CLICKED) Raise([this] { form_.Label5_Click(); });
+      break;
     case ControlName::Option1:
     case ControlName::Option2:
     case ControlName::Option3:

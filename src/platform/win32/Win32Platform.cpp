@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/AppIdentity.h"
+#include "platform/win32/FolderPicker.h"
 #include "platform/win32/Module1.h"
 #include "platform/win32/Registry.h"
 #include "platform/win32/UniqueHandle.h"
@@ -54,6 +55,60 @@ std::optional<std::uint32_t> Win32Platform::StartProcess(std::wstring_view progr
   UniqueKernelHandle process(started.hProcess);
   UniqueKernelHandle thread(started.hThread);
   return started.dwProcessId;
+}
+
+std::wstring Win32Platform::WindowsFolder() {
+  std::wstring folder(MAX_PATH, L'\0');
+  UINT length = GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+  if (length > folder.size()) {
+    folder.assign(length, L'\0');
+    length = GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+  }
+  folder.resize(length < folder.size() ? length : 0);
+  return folder;
+}
+
+namespace {
+
+class FileSource : public ByteSource {
+ public:
+  explicit FileSource(UniqueKernelHandle file) : file_(std::move(file)) {}
+  std::size_t Read(std::span<unsigned char> buffer) override {
+    DWORD read = 0;
+    DWORD wanted = static_cast<DWORD>(buffer.size() > 0x7FFFFFFF ? 0x7FFFFFFF : buffer.size());
+    if (!ReadFile(file_.get(), buffer.data(), wanted, &read, nullptr)) return 0;
+    return read;
+  }
+
+ private:
+  UniqueKernelHandle file_;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteSource> Win32Platform::OpenFileForReading(std::wstring_view path) {
+  const std::wstring name(path);
+  // Others may go on writing or even delete the file while it is read.
+  HANDLE file = CreateFileW(
+      name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<FileSource>(UniqueKernelHandle(file));
+}
+
+std::wstring Win32Platform::AnsiToText(std::span<const unsigned char> bytes) {
+  if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return {};
+  const auto* data = reinterpret_cast<const char*>(bytes.data());
+  const int size = static_cast<int>(bytes.size());
+  int length = MultiByteToWideChar(CP_ACP, 0, data, size, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, data, size, text.data(), length);
+  return text;
+}
+
+std::wstring Win32Platform::BrowseForFolder(std::wstring_view prompt, std::uint32_t flags) {
+  return win32::BrowseForFolder(main_window_, prompt, flags);
 }
 
 void Win32Platform::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }

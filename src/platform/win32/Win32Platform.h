@@ -18,6 +18,10 @@ class Win32Platform : public Platform {
   std::optional<std::uint32_t> StartProcess(std::wstring_view program,
                                             std::wstring_view command_line,
                                             WindowShow show) override;
+  std::wstring WindowsFolder() override;
+  std::unique_ptr<ByteSource> OpenFileForReading(std::wstring_view path) override;
+  std::wstring AnsiToText(std::span<const unsigned char> bytes) override;
+  std::wstring BrowseForFolder(std::wstring_view prompt, std::uint32_t flags) override;
   void Sleep(std::uint32_t milliseconds) override;
   void BeginWindowMove() override;
   int SetTrayIcon(TrayMessage message, std::uintptr_t icon, std::wstring_view tip) override;

@@ -1,0 +1,71 @@
+#include "platform/win32/FolderPicker.h"
+
+#include <shlobj.h>
+
+#include <vector>
+
+#include "platform/win32/UniqueHandle.h"
+
+namespace updstart::win32 {
+
+namespace {
+
+template <typename Function>
+Function Resolve(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Function>(
+                      reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
+// Loaded once and kept for the rest of the process.
+struct ShellFunctions {
+  using Browse = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
+  using PathFromList = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
+  using Free = void(WINAPI*)(LPVOID);
+  using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
+
+  ShellFunctions() {
+    HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE com = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    browse = Resolve<Browse>(shell, "SHBrowseForFolderW");
+    path_from_list = Resolve<PathFromList>(shell, "SHGetPathFromIDListW");
+    free = Resolve<Free>(com, "CoTaskMemFree");
+    // The picker is a COM client; it needs the thread in an apartment.
+    if (auto initialize = Resolve<Initialize>(com, "CoInitializeEx")) {
+      initialize(nullptr, COINIT_APARTMENTTHREADED);
+    }
+  }
+  bool usable() const { return browse && path_from_list && free; }
+
+  Browse browse = nullptr;
+  PathFromList path_from_list = nullptr;
+  Free free = nullptr;
+};
+
+const ShellFunctions& Shell() {
+  static const ShellFunctions functions;
+  return functions;
+}
+
+void FreeItemList(PIDLIST_ABSOLUTE list) { Shell().free(list); }
+
+using UniqueItemList = UniqueHandle<PIDLIST_ABSOLUTE, &FreeItemList>;
+
+}  // namespace
+
+std::wstring BrowseForFolder(HWND owner, std::wstring_view prompt, std::uint32_t flags) {
+  const ShellFunctions& shell = Shell();
+  if (!shell.usable()) return {};
+  const std::wstring title(prompt);
+  BROWSEINFOW info{};
+  info.hwndOwner = owner;
+  info.lpszTitle = title.c_str();
+  info.ulFlags = flags;
+  UniqueItemList chosen(shell.browse(&info));
+  if (!chosen) return {};
+  std::vector<wchar_t> path(MAX_PATH + 1, L'\0');
+  if (!shell.path_from_list(chosen.get(), path.data())) return {};
+  return std::wstring(path.data());
+}
+
+}  // namespace updstart::win32

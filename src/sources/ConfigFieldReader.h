@@ -1,0 +1,43 @@
+// Reads a text file as comma- and line-delimited fields, streaming: memory
+// stays bounded by the longest field, whatever the file's size.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/Platform.h"
+#include "sources/TextDecoder.h"
+
+namespace updstart {
+
+// A field ends at the next comma or line end (CR, LF or CRLF). A field that
+// begins with a double quote runs to the next double quote, line ends and
+// commas included, and comes back without the quotes; the rest of it up to
+// the delimiter is dropped. Blanks around a field are dropped. An
+// unterminated quote runs to the end of the file.
+class ConfigFieldReader {
+ public:
+  ConfigFieldReader(ByteSource& source, TextDecoder::AnsiDecoder ansi);
+
+  // The next field, or nullopt at the end of the file.
+  std::optional<std::wstring> NextField();
+
+ private:
+  // Makes at least one unread character available; false at the end.
+  bool Fill();
+  bool AtEnd() { return position_ == text_.size() && !Fill(); }
+  // Passes over characters up to (not including) one of `stops`, or to the
+  // end of the file, appending them to `field` unless it is null; true when a
+  // stop was found.
+  bool TakeUntil(const wchar_t* stops, std::wstring* field);
+  void SkipBlanks();
+  void SkipDelimiter();
+
+  ByteSource& source_;
+  TextDecoder decoder_;
+  std::wstring text_;
+  std::size_t position_ = 0;
+  bool source_done_ = false;
+};
+
+}  // namespace updstart

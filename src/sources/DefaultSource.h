@@ -1,0 +1,21 @@
+// Recognising the product's configured default source in its update
+// configuration, field by field.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace updstart {
+
+enum class DefaultSourceKind { Other, Regular, TestServer };
+
+// Regular: the field names regular mirror 01. Test server: it names the test
+// server's host, from its first hyphen on, followed by "/test/".
+DefaultSourceKind ClassifyConfigField(std::wstring_view field);
+
+// The channel text of a test-server field: from the second character after
+// its first "=" to just before the two characters that precede the last
+// "weight" (in any letter case), which with what follows is dropped.
+std::wstring ExtractChannelText(std::wstring_view field);
+
+}  // namespace updstart
