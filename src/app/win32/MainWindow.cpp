@@ -61,6 +61,25 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
+int WindowHeight(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect.bottom - rect.top;
+}
+
+// The closed box's height follows its edit field's, plus borders whose size
+// the system decides (and Wine also pads the height it is given), so set it,
+// look, and correct by what is still off.
+void FitClosedComboHeight(HWND combo, int wanted) {
+  int field = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    int off = WindowHeight(combo) - wanted;
+    if (off == 0 || field - off <= 0) return;
+    field -= off;
+    SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+  }
+}
+
 std::optional<ControlName> ControlOfId(int id) {
   int index = id - kFirstControlId;
   if (index < 0 || index >= static_cast<int>(kControlTable.size())) return std::nullopt;
@@ -179,15 +198,7 @@ void MainWindow::ApplyDpi(UINT dpi) {
                  TwipsToPixels(spec.rect.top, dpi), TwipsToPixels(spec.rect.width, dpi), height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     if (spec.kind == ControlKind::ComboBox) {
-      RECT closed{};
-      GetWindowRect(control, &closed);
-      int field = TwipsToPixels(spec.rect.height, dpi);
-      int item =
-          static_cast<int>(SendMessageW(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-      int extra = (closed.bottom - closed.top) - item;
-      if (extra > 0 && field > extra) {
-        SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field - extra);
-      }
+      FitClosedComboHeight(control, TwipsToPixels(spec.rect.height, dpi));
     }
   }
   if (tool_tip_)

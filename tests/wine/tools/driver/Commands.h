@@ -1,0 +1,28 @@
+// The driver's subcommands. Each answers with one JSON object; the ones that
+// act on the program post their messages, so a modal box the action opens
+// cannot block the driver.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Json.h"
+
+namespace driver {
+
+using Arguments = std::vector<std::wstring>;
+
+Json DumpMainWindow(const Arguments& args);
+Json DumpMessageBoxes(const Arguments& args);
+Json PressMessageBoxOk(const Arguments& args);
+Json ClickControl(const Arguments& args);
+Json CloseMainWindow(const Arguments& args);
+Json SetControlText(const Arguments& args);
+Json ScreenRectOfControl(const Arguments& args);
+Json SetRawRegistryString(const Arguments& args);
+Json RunProgram(const Arguments& args);
+Json ListProcesses(const Arguments& args);
+
+Json Failure(std::wstring_view message);
+
+}  // namespace driver

@@ -1,0 +1,37 @@
+// Finding and reading the program's windows from another process.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Json.h"
+
+namespace driver {
+
+// How long a cross-process message may take before the program counts as hung.
+inline constexpr UINT kSendTimeoutMs = 2000;
+
+// The main window, shown or not; null while the program has none.
+HWND FindMainWindow();
+
+// The program's processes: the owner of the main window and every process
+// with the program's file name (a run that never made its window).
+std::vector<DWORD> FindProgramProcesses();
+
+// Top-level windows of the given processes, in z-order.
+std::vector<HWND> TopLevelWindowsOf(const std::vector<DWORD>& pids);
+
+// Direct children only: a combo box's own edit is not one of the form's controls.
+std::vector<HWND> ChildrenOf(HWND parent);
+
+std::wstring ClassOf(HWND window);
+std::wstring TextOf(HWND window);
+LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+Json RectJson(const RECT& rect);
+RECT ScreenRectOf(HWND window);
+RECT ClientScreenRectOf(HWND window);
+
+}  // namespace driver
