@@ -111,7 +111,20 @@ std::wstring Win32Platform::BrowseForFolder(std::wstring_view prompt, std::uint3
   return win32::BrowseForFolder(main_window_, prompt, flags);
 }
 
-void Win32Platform::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+void Win32Platform::Sleep(std::uint32_t milliseconds) {
+  // The unattended wait holds the window's thread, but messages other
+  // programs send to every top-level window (setting changes, shutdown
+  // queries) are still answered, so that none of them waits 40 seconds on us.
+  // Posted input stays queued: nothing of the window runs meanwhile.
+  const ULONGLONG deadline = GetTickCount64() + milliseconds;
+  for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
+    DWORD left = static_cast<DWORD>(deadline - now);
+    if (MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_SENDMESSAGE, 0) == WAIT_OBJECT_0) {
+      MSG message;
+      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+  }
+}
 
 void Win32Platform::BeginWindowMove() {
   ReleaseCapture();
