@@ -7,7 +7,7 @@ namespace updstart {
 
 namespace {
 
-constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
 constexpr const wchar_t* kFieldEnds = L",\r\n";
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }

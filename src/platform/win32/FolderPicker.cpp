@@ -65,7 +65,7 @@ std::wstring BrowseForFolder(HWND owner, std::wstring_view prompt, std::uint32_t
   if (!chosen) return {};
   std::vector<wchar_t> path(MAX_PATH + 1, L'\0');
   if (!shell.path_from_list(chosen.get(), path.data())) return {};
-  return std::wstring(path.data());
+  return {path.data()};
 }
 
 }  // namespace updstart::win32

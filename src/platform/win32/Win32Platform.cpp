@@ -75,7 +75,7 @@ class FileSource : public ByteSource {
   explicit FileSource(UniqueKernelHandle file) : file_(std::move(file)) {}
   std::size_t Read(std::span<unsigned char> buffer) override {
     DWORD read = 0;
-    DWORD wanted = static_cast<DWORD>(buffer.size() > 0x7FFFFFFF ? 0x7FFFFFFF : buffer.size());
+    auto wanted = static_cast<DWORD>(buffer.size() > 0x7FFFFFFF ? 0x7FFFFFFF : buffer.size());
     if (!ReadFile(file_.get(), buffer.data(), wanted, &read, nullptr)) return 0;
     return read;
   }
@@ -118,7 +118,7 @@ void Win32Platform::Sleep(std::uint32_t milliseconds) {
   // Posted input stays queued: nothing of the window runs meanwhile.
   const ULONGLONG deadline = GetTickCount64() + milliseconds;
   for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
-    DWORD left = static_cast<DWORD>(deadline - now);
+    auto left = static_cast<DWORD>(deadline - now);
     if (MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_SENDMESSAGE, 0) == WAIT_OBJECT_0) {
       MSG message;
       PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
