@@ -4,6 +4,7 @@
 #include "app/ExitCodes.h"
 #include "app/Version.h"
 #include "product/Detection.h"
+#include "shared/DecimalText.h"
 #include "shared/Wildcard.h"
 
 namespace updstart {
@@ -13,9 +14,9 @@ Form1::Form1(Platform& platform) : platform_(platform), window_(DesignTimeWindow
 std::optional<int> Form1::Form_Load() {
   AddItem();
 
-  window_.caption += L" version " + std::to_wstring(UPDSTART_VERSION_MAJOR) + L"." +
-                     std::to_wstring(UPDSTART_VERSION_MINOR) + L"." +
-                     std::to_wstring(UPDSTART_VERSION_REVISION);
+  window_.caption += L" version " + DecimalText(UPDSTART_VERSION_MAJOR) + L"." +
+                     DecimalText(UPDSTART_VERSION_MINOR) + L"." +
+                     DecimalText(UPDSTART_VERSION_REVISION);
 
   sCmdLine_ = platform_.CommandLine();
   ArgumentText split = SplitArguments(sCmdLine_);

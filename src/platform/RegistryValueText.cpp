@@ -1,5 +1,7 @@
 #include "platform/RegistryValueText.h"
 
+#include "shared/DecimalText.h"
+
 namespace updstart {
 
 namespace {
@@ -8,15 +10,6 @@ std::uint64_t LittleEndian(std::span<const unsigned char> bytes) {
   std::uint64_t value = 0;
   for (std::size_t i = bytes.size(); i-- > 0;) value = (value << 8) | bytes[i];
   return value;
-}
-
-std::wstring Decimal(std::uint64_t value) {
-  std::wstring digits;
-  do {
-    digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + value % 10));
-    value /= 10;
-  } while (value != 0);
-  return digits;
 }
 
 }  // namespace
@@ -55,9 +48,9 @@ std::wstring RegistryDataToText(std::uint32_t type, std::span<const unsigned cha
       return text;
     }
     case RegistryType::Dword:
-      return data.size() == 4 ? Decimal(LittleEndian(data)) : std::wstring();
+      return data.size() == 4 ? DecimalText(LittleEndian(data)) : std::wstring();
     case RegistryType::Qword:
-      return data.size() == 8 ? Decimal(LittleEndian(data)) : std::wstring();
+      return data.size() == 8 ? DecimalText(LittleEndian(data)) : std::wstring();
     default:
       return {};
   }

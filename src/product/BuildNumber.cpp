@@ -1,8 +1,8 @@
 #include "product/BuildNumber.h"
 
-#include <charconv>
 #include <cmath>
-#include <string>
+#include <cstdlib>
+#include <vector>
 
 namespace updstart {
 
@@ -45,13 +45,16 @@ std::optional<float> ParseBuildNumber(std::wstring_view text) {
   }
   if (at != text.size()) return std::nullopt;
 
-  std::string ascii(text.begin(), text.end());
-  float value = 0;
-  auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-  if (error != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return negative ? -value : value;
+  // The text is plain ASCII by now, and the C locale, which the program never
+  // changes, reads "." as the decimal point.
+  std::vector<char> ascii(text.begin(), text.end());
+  ascii.push_back('\0');
+  char* end = nullptr;
+  double value = std::strtod(ascii.data(), &end);
+  if (end != ascii.data() + text.size()) return std::nullopt;
+  auto single = static_cast<float>(value);
+  if (!std::isfinite(value) || !std::isfinite(single)) return std::nullopt;
+  return negative ? -single : single;
 }
 
 }  // namespace updstart

@@ -84,6 +84,11 @@ class HardeningTest(unittest.TestCase):
                                   fixed.FileVersionLS >> 16, fixed.FileVersionLS & 0xFFFF),
                                  (2, 33, 0, 107))
 
+    def test_reference_program_stays_small(self):
+        # One self-contained file: a separate language runtime alone would be
+        # several times this.
+        self.assertLessEqual(os.path.getsize(PROGRAMS['win32']), 200 * 1024)
+
     def test_icon_is_32_by_32_with_256_colours(self):
         for arch, pe in self.programs:
             with self.subTest(arch=arch):
