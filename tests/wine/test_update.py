@@ -1,0 +1,282 @@
+"""The real program under Wine: the source lists, the Update button and the unattended run."""
+
+import contextlib
+import re
+import subprocess
+import time
+import unittest
+
+import rig
+from rig import Case, wait_for
+
+CAPTION = "Nordavin updater starter version 2.33.107"
+OPTION2, OPTION1, COMBO1, COMMAND1 = 1002, 1003, 1005, 1006
+PRODUCT_KEY = r"HKLM\SOFTWARE\NordavinLab\protected\TVX8\environment"
+PRODUCT_ROOT = r"C:\Program Files\Nordavin\Antivirus"
+
+REGULAR_SOURCES = [f"http://update{n:02}.nordavin.example" for n in range(21)] + ["http://203.0.113.10"]
+TEST_CHANNELS = ["ftp://beta-update.nordavin.example/test/" + channel for channel in (
+    "ap", "dit", "emu", "ids", "qdbi386", "pre-release", "tim1", "tim2", "urg", "pbs", "ep", "tl3")]
+
+FAILURE_TEXT_EN = "Impossible to start antivirus update task"
+FAILURE_TEXT_RU = "Невозможно запустить обновление антивируса"
+
+# The unattended run waits 30 s before starting the updater and 10 s after.
+WAIT_BEFORE_UPDATE, WAIT_AFTER_UPDATE = 30, 10
+SLACK = 2  # clocks and polling may each be off by a little; a missing wait is off by far more
+
+
+def product(root=PRODUCT_ROOT, localization="en-US"):
+    return {
+        PRODUCT_KEY: {
+            "ProductRoot": root,
+            "DataRoot": r"C:\ProgramData\Nordavin\Antivirus",
+            "ProductName": "Nordavin Antivirus",
+            "Build": "1234",
+            "Localization": localization,
+        }
+    }
+
+
+def updater(root=PRODUCT_ROOT):
+    return root + r"\tvx.com"
+
+
+def log_lines(log):
+    """The complete lines the tvx.com stand-in has written so far."""
+    if not log.exists():
+        return []
+    return [line.decode("utf-8") for line in log.read_bytes().split(b"\r\n")[:-1]]
+
+
+def combo(window):
+    found = [c for c in window["controls"] if c["id"] == COMBO1]
+    if not found:
+        raise AssertionError("the window has no source list")
+    return found[0]
+
+
+def driver_once(case, *words, **env):
+    """One driver command in its own process.
+
+    Unlike the tab-separated `driver serve`, its arguments may hold tabs.
+    """
+    done = subprocess.run(["wine", str(rig.DRIVER), *words], env=dict(case.env, **env),
+                          capture_output=True, timeout=120)
+    if done.returncode != 0:
+        raise AssertionError(f"driver {words} failed: {done.stdout!r} {done.stderr!r}")
+    return done.stdout.decode()
+
+
+class UpdateTestCase(unittest.TestCase):
+    def new_case(self, label=""):
+        name = self.id().removeprefix("test_update.") + (f".{label}" if label else "")
+        return Case(re.sub(r"[^A-Za-z0-9_.-]+", "_", name))
+
+    @contextlib.contextmanager
+    def started_window(self, registry=None, install=True, label=""):
+        """(case, log, window dump) once the window is up; log is where the stand-in writes."""
+        registry = registry or product()
+        root = next(iter(registry.values()))["ProductRoot"]
+        with self.new_case(label) as case:
+            log = case.install_product(root) if install else case.host_path(root) / "tvx.log"
+            case.seed_registry(registry)
+            case.start()
+            window = case.wait_for_window()
+            yield case, log, window
+
+    def press_update(self, case, log, source, expected_line):
+        """Puts source into the list's edit field, presses Update and checks the line it logs."""
+        before = len(log_lines(log))
+        case.call("set-text", COMBO1, source)
+        case.call("click", COMMAND1)
+        lines = wait_for(lambda: len(log_lines(log)) > before and log_lines(log), 15,
+                         f"the updater started for {source!r}")
+        self.assertEqual(lines[before:], [expected_line], f"source {source!r}")
+
+    def assert_window_stays(self, case):
+        window = case.dump()
+        self.assertTrue(window["found"] and window["visible"], "the window went away")
+        self.assertFalse(case.has_ended(), "the program ended")
+
+
+class SourceListTest(UpdateTestCase):
+    def test_options_switch_lists_and_discard_typed_text(self):
+        with self.started_window() as (case, log, window):
+            self.assertEqual(combo(window)["combo"]["items"], REGULAR_SOURCES)
+
+            case.call("set-text", COMBO1, "http://typed.example")
+            case.call("click", OPTION1)
+            switched = wait_for(lambda: combo(case.dump())["combo"]["items"] == TEST_CHANNELS and case.dump(),
+                                5, "the test channels")
+            case.screenshot(switched["window"], "-test-channels")
+            self.assertEqual(combo(switched)["text"], "")
+
+            case.call("set-text", COMBO1, "ftp://typed.example/test/ap")
+            case.call("click", OPTION2)
+            back = wait_for(lambda: combo(case.dump())["combo"]["items"] == REGULAR_SOURCES and case.dump(),
+                            5, "the regular sources again")
+            self.assertEqual(combo(back)["text"], "")
+
+            # Nothing typed since the switch: the updater gets an empty source.
+            case.call("click", COMMAND1)
+            wait_for(lambda: log_lines(log), 15, "the updater to start")
+            self.assertEqual(log_lines(log), [updater() + " UPDATE "])
+
+    def test_entry_picked_with_the_keyboard(self):
+        with self.started_window() as (case, log, window):
+            case.call("click", OPTION1)
+            wait_for(lambda: combo(case.dump())["combo"]["items"] == TEST_CHANNELS, 5, "the test channels")
+
+            field = combo(window)["rect"]
+            client = window["client"]
+            spot = (client["left"] + field["left"] + field["width"] // 3,
+                    client["top"] + field["top"] + field["height"] // 2)
+            case.xdotool("windowfocus", "--sync", case.x_window_at(*spot))
+            case.xdotool("click", 1)
+            wait_for(lambda: case.dump()["focus"] == COMBO1, 5, "focus in the source list")
+            # From no selection, Down picks the first entry and each further Down the next one.
+            case.xdotool("key", "Down", "Down", "Down")
+            picked = wait_for(lambda: combo(case.dump())["combo"]["selected"] == 2 and case.dump(), 5,
+                              "the third channel picked")
+            self.assertEqual(combo(picked)["text"], TEST_CHANNELS[2])
+
+            case.call("click", COMMAND1)
+            wait_for(lambda: log_lines(log), 15, "the updater to start")
+            self.assertEqual(log_lines(log), [f"{updater()} UPDATE {TEST_CHANNELS[2]}"])
+
+
+class UpdateButtonTest(UpdateTestCase):
+    # What is typed, and how it must reach the updater: quoted when a blank or
+    # tab would split it, by the rules Windows programs split their arguments.
+    SOURCES = [
+        ("http://update07.nordavin.example/base", "http://update07.nordavin.example/base"),
+        (r"\\files.example\updates\Nordavin base", r'"\\files.example\updates\Nordavin base"'),
+        ("C:\\Update folder\\", '"C:\\Update folder\\\\"'),
+        (r'say "hi" there', r'"say \"hi\" there"'),
+        (r'x\"y z', r'"x\\\"y z"'),
+        (r'"C:\Update folder"', r'"C:\Update folder"'),
+        (r'"C:\Update folder', r'"\"C:\Update folder"'),
+        (r'C:\no_blank\"quoted"', r'C:\no_blank\"quoted"'),
+        ("\\\\files.example\\share\\", "\\\\files.example\\share\\"),
+        (" http://198.51.100.7 ", '" http://198.51.100.7 "'),
+        ("", ""),
+    ]
+
+    def test_command_line_for_each_source(self):
+        with self.started_window() as (case, log, _):
+            for source, argument in self.SOURCES:
+                with self.subTest(source=source):
+                    self.press_update(case, log, source, f"{updater()} UPDATE {argument}")
+
+            # A tab cannot travel through `driver serve`, which splits on tabs.
+            driver_once(case, "set-text", str(COMBO1), "http://a.example\tb")
+            case.call("click", COMMAND1)
+            wait_for(lambda: len(log_lines(log)) > len(self.SOURCES), 15, "the updater started for a tab")
+
+            expected = [f"{updater()} UPDATE {argument}" for _, argument in self.SOURCES]
+            expected.append(f'{updater()} UPDATE "http://a.example\tb"')
+            self.assertEqual(log_lines(log), expected, "one start per press, in order")
+            self.assert_window_stays(case)
+
+    def test_folder_with_blanks_and_cyrillic_and_planted_program(self):
+        root = r"C:\Program Files\Нордавин Антивирус"
+        with self.new_case() as case:
+            log = case.install_product(root)
+            # Wine, like Windows, runs C:\Program.exe for an unquoted
+            # "C:\Program Files\..." command line; a copy of the stand-in there
+            # would write C:\tvx.log.
+            planted_log = case.host_path(r"C:\tvx.log")
+            case.host_path(r"C:\Program.exe").write_bytes(rig.TVX_STAND_IN.read_bytes())
+            case.seed_registry(product(root))
+            case.start()
+            window = case.wait_for_window()
+            case.screenshot(window["window"])
+
+            case.call("set-text", COMBO1, r"\\files.example\Обновления Nordavin")
+            case.call("click", COMMAND1)
+            wait_for(lambda: log_lines(log) or log_lines(planted_log), 15, "a start")
+            self.assertEqual(log_lines(planted_log), [], "the planted C:\\Program.exe ran")
+            self.assertEqual(log_lines(log), [rf'{updater(root)} UPDATE "\\files.example\Обновления Nordavin"'])
+            self.press_update(case, log, "http://update03.nordavin.example",
+                              f"{updater(root)} UPDATE http://update03.nordavin.example")
+            self.assertFalse(planted_log.exists(), "the planted C:\\Program.exe ran")
+            self.assert_window_stays(case)
+
+            # The plant is live: the same command line without the program named runs it.
+            driver_once(case, "run", DRIVER_CMDLINE=f"{updater(root)} UPDATE x", DRIVER_TIMEOUT_MS="30000")
+            self.assertEqual(log_lines(planted_log), [f"{updater(root)} UPDATE x"])
+            self.assertEqual(len(log_lines(log)), 2)
+
+
+class UpdaterMissingTest(UpdateTestCase):
+    def test_failure_box_in_the_product_language(self):
+        for localization, text in [
+            ("ru-RU", FAILURE_TEXT_RU),
+            ("ru", FAILURE_TEXT_RU),
+            ("ru-UA", FAILURE_TEXT_EN),
+            ("en-US", FAILURE_TEXT_EN),
+        ]:
+            with self.subTest(localization), self.started_window(
+                    product(localization=localization), install=False, label=localization) as (case, log, _):
+                case.call("set-text", COMBO1, "http://update01.nordavin.example")
+                case.call("click", COMMAND1)
+                boxes = case.wait_for_message_box(timeout=15)
+                self.assertEqual(len(boxes), 1, boxes)
+                box = boxes[0]
+                case.screenshot(box["rect"], "-box")
+                self.assertEqual(box["title"], CAPTION)
+                self.assertEqual(box["texts"], [text])
+                self.assertEqual(box["buttons"], [{"id": 1, "text": "OK"}])
+                self.assertIsNotNone(box["icon"], "the box shows no icon")
+                red = sum(1 for r, g, b in case.pixels(box["icon"]) if r > 150 and g < 90 and b < 90)
+                self.assertGreater(red, 100, "the icon is not the red critical one")
+
+                self.assertEqual(case.call("msgbox-ok")["posted"], 1)
+                wait_for(lambda: not case.call("msgbox")["boxes"], 5, "the box to close")
+                self.assert_window_stays(case)
+                self.assertFalse(log.exists())
+
+
+class UnattendedRunTest(UpdateTestCase):
+    """About 40 s each; run.py runs them beside the other cases."""
+
+    def run_unattended(self, install):
+        """(case, log, seconds to the first log line or None, seconds to the end, driver result)."""
+        case = self.enterContext(self.new_case())
+        log = case.install_product(PRODUCT_ROOT) if install else case.host_path(PRODUCT_ROOT) / "tvx.log"
+        case.seed_registry(product())
+        started = time.monotonic()
+        case.start(command_line=f'"{rig.PROGRAM_PATH}" silent')
+        logged = None
+        if install:
+            def line_or_early_end():
+                if case.has_ended():
+                    raise AssertionError(f"ended before starting the updater: {case.result()}")
+                return log_lines(log)
+            wait_for(line_or_early_end, WAIT_BEFORE_UPDATE + 30, "the updater to start", interval=0.1)
+            logged = time.monotonic() - started
+        result = case.result(timeout=90 - (time.monotonic() - started))
+        ended = time.monotonic() - started
+        return case, log, logged, ended, result
+
+    def test_silent_starts_updater_after_a_wait_and_exits_0(self):
+        case, log, logged, ended, result = self.run_unattended(install=True)
+        self.assertEqual(log_lines(log), [updater() + " update"])
+        self.assertGreaterEqual(logged, WAIT_BEFORE_UPDATE - SLACK)
+        self.assertGreaterEqual(ended - logged, WAIT_AFTER_UPDATE - SLACK)
+        self.assertFalse(result["timed_out"])
+        self.assertEqual(result["exit_code"], 0)
+        self.assertEqual(result["shown"], [], "a window was shown")
+
+    def test_silent_without_updater_ends_quietly_with_1(self):
+        case, log, _, ended, result = self.run_unattended(install=False)
+        self.assertGreaterEqual(ended, WAIT_BEFORE_UPDATE + WAIT_AFTER_UPDATE - SLACK)
+        self.assertFalse(result["timed_out"])
+        self.assertEqual(result["exit_code"], 1)
+        self.assertEqual(result["shown"], [], "a window or box was shown")
+        self.assertFalse(log.exists())
+
+
+if __name__ == "__main__":
+    unittest.main()
