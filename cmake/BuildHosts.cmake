@@ -12,7 +12,7 @@ endforeach()
 set(UPDSTART_IPV4_SOURCE "203.0.113.10" CACHE STRING "The regular source given as a dotted IPv4 address")
 # The current-source report recognises test channels by the part of this name
 # after its first hyphen, so it must contain one.
-set(UPDSTART_TEST_SERVER_HOST "beta-update.nordavin.example" CACHE STRING "Host of the test channels")
+set(UPDSTART_TEST_SERVER_HOST "test-ftp.nordavin.example" CACHE STRING "Host of the test channels")
 set(UPDSTART_SITE_INTERNATIONAL "www.nordavin.example" CACHE STRING "The vendor's international web site")
 set(UPDSTART_SITE_RUSSIAN "www.nordavin-ru.example" CACHE STRING "The vendor's Russian web site")
 

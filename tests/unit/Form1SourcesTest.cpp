@@ -32,7 +32,7 @@ TEST(SourceListsTest, ListsInTheirFixedOrder) {
   const wchar_t* folders[] = {L"ap",   L"dit",  L"emu", L"ids", L"qdbi386", L"pre-release",
                               L"tim1", L"tim2", L"urg", L"pbs", L"ep",      L"tl3"};
   for (std::size_t i = 0; i < test.size(); ++i) {
-    EXPECT_EQ(test[i], std::wstring(L"ftp://beta-update.nordavin.example/test/") + folders[i]);
+    EXPECT_EQ(test[i], std::wstring(L"ftp://test-ftp.nordavin.example/test/") + folders[i]);
   }
 }
 
@@ -85,7 +85,7 @@ TEST_F(Form1SourcesTest, UpdateStartsTheUpdaterWithTheShownSource) {
     EXPECT_EQ(start.show, WindowShow::Hidden);
   }
   EXPECT_EQ(platform.starts[0].command_line,
-            L"C:\\P\\tvx.com UPDATE ftp://beta-update.nordavin.example/test/ap");
+            L"C:\\P\\tvx.com UPDATE ftp://test-ftp.nordavin.example/test/ap");
   EXPECT_EQ(platform.starts[1].command_line, L"C:\\P\\tvx.com UPDATE \"C:\\My Updates\"");
   EXPECT_EQ(platform.starts[2].command_line, L"C:\\P\\tvx.com UPDATE ");
   EXPECT_EQ(form.updater_pid(), 4002);

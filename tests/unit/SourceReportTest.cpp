@@ -12,7 +12,7 @@ using testing::FakePlatform;
 const std::string kRegularLine =
     "<server name=\"main\" url=\"http://update01.nordavin.example\" weight=\"1\"/>\r\n";
 const std::string kTestLine =
-    "<server url=\"ftp://beta-update.nordavin.example/test/ap\" weight=\"5\"/>\r\n";
+    "<server url=\"ftp://test-ftp.nordavin.example/test/ap\" weight=\"5\"/>\r\n";
 
 struct Loaded {
   FakePlatform platform;
@@ -65,11 +65,11 @@ TEST(SourceReportTest, TestServerOpensOnTheTestList) {
   const WindowState& w = l->state();
   EXPECT_EQ(w[ControlName::Label7].caption, L"Default update source: Nordavin Lab test servers");
   EXPECT_EQ(w[ControlName::Label7].text_color, kPureRed);
-  EXPECT_EQ(w[ControlName::Label6].caption, L"ftp://beta-update.nordavin.example/test/ap");
+  EXPECT_EQ(w[ControlName::Label6].caption, L"ftp://test-ftp.nordavin.example/test/ap");
   EXPECT_EQ(w[ControlName::Label6].text_color, kPureRed);
   EXPECT_TRUE(w[ControlName::Option1].value);
   EXPECT_EQ(w.combo.items.size(), 12u);
-  EXPECT_EQ(w.combo.items[0], L"ftp://beta-update.nordavin.example/test/ap");
+  EXPECT_EQ(w.combo.items[0], L"ftp://test-ftp.nordavin.example/test/ap");
   for (auto* russian : {L"ru", L"xx-ru-yy", L"-UA"}) {
     EXPECT_EQ(Load(kTestLine, russian)->state()[ControlName::Label7].caption,
               L"Источник обновления по умолчанию: тестовые сервера ЛН");
@@ -81,7 +81,7 @@ TEST(SourceReportTest, TheLastMatchingFieldDecidesAndRedStays) {
   const WindowState& w = l->state();
   EXPECT_EQ(w[ControlName::Label7].caption, L"Default update source: regular Nordavin Lab servers");
   EXPECT_EQ(w[ControlName::Label7].text_color, kPureRed);
-  EXPECT_EQ(w[ControlName::Label6].caption, L"ftp://beta-update.nordavin.example/test/ap");
+  EXPECT_EQ(w[ControlName::Label6].caption, L"ftp://test-ftp.nordavin.example/test/ap");
   EXPECT_TRUE(w[ControlName::Option1].value);
   EXPECT_EQ(w.combo.items.size(), 12u);  // two test fields would not switch twice
 
@@ -117,9 +117,9 @@ TEST(SourceReportTest, FieldsAreClassifiedByTheirHosts) {
   EXPECT_EQ(ClassifyConfigField(L"http://update01.nordavin.example"), DefaultSourceKind::Regular);
   EXPECT_EQ(ClassifyConfigField(L"http://update02.nordavin.example"), DefaultSourceKind::Other);
   EXPECT_EQ(ClassifyConfigField(L"http://203.0.113.10"), DefaultSourceKind::Other);
-  EXPECT_EQ(ClassifyConfigField(L"ftp://other-update.nordavin.example/test/x"),
+  EXPECT_EQ(ClassifyConfigField(L"ftp://other-ftp.nordavin.example/test/x"),
             DefaultSourceKind::TestServer);
-  EXPECT_EQ(ClassifyConfigField(L"ftp://beta-update.nordavin.example/prod/x"),
+  EXPECT_EQ(ClassifyConfigField(L"ftp://test-ftp.nordavin.example/prod/x"),
             DefaultSourceKind::Other);
   EXPECT_EQ(ClassifyConfigField(L"HTTP://UPDATE01.NORDAVIN.EXAMPLE"), DefaultSourceKind::Other);
 }

@@ -10,8 +10,8 @@ namespace {
 using testing::SplitWindowsArguments;
 
 TEST(UpdateCommandTest, CommandLinesAsComposed) {
-  EXPECT_EQ(InteractiveUpdateCommand(L"C:\\P", L"ftp://beta-update.nordavin.example/test/ap"),
-            L"C:\\P\\tvx.com UPDATE ftp://beta-update.nordavin.example/test/ap");
+  EXPECT_EQ(InteractiveUpdateCommand(L"C:\\P", L"ftp://test-ftp.nordavin.example/test/ap"),
+            L"C:\\P\\tvx.com UPDATE ftp://test-ftp.nordavin.example/test/ap");
   EXPECT_EQ(InteractiveUpdateCommand(L"C:\\P", L""), L"C:\\P\\tvx.com UPDATE ");
   // A folder value that ends in a backslash keeps it: the path stays valid.
   EXPECT_EQ(InteractiveUpdateCommand(L"C:\\P\\", L"x"), L"C:\\P\\\\tvx.com UPDATE x");

@@ -15,7 +15,7 @@ PRODUCT_KEY = r"HKLM\SOFTWARE\NordavinLab\protected\TVX8\environment"
 PRODUCT_ROOT = r"C:\Program Files\Nordavin\Antivirus"
 
 REGULAR_SOURCES = [f"http://update{n:02}.nordavin.example" for n in range(21)] + ["http://203.0.113.10"]
-TEST_CHANNELS = ["ftp://beta-update.nordavin.example/test/" + channel for channel in (
+TEST_CHANNELS = ["ftp://test-ftp.nordavin.example/test/" + channel for channel in (
     "ap", "dit", "emu", "ids", "qdbi386", "pre-release", "tim1", "tim2", "urg", "pbs", "ep", "tl3")]
 
 FAILURE_TEXT_EN = "Impossible to start antivirus update task"

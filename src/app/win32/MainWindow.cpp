@@ -94,6 +94,7 @@ MainWindow::MainWindow(HINSTANCE instance, Form1& form, Win32Platform& platform)
 int MainWindow::Run(int show_command) {
   if (!Create()) return kExitWindowClosed;
   platform_.set_main_window(window_);
+  platform_.set_before_modal([this] { Render(); });
   Render();
 
   if (std::optional<int> exit_code = form_.Form_Load()) {

@@ -21,6 +21,7 @@ std::unique_ptr<RegistryKey> Win32Platform::OpenMachineKey(std::wstring_view sub
 
 void Win32Platform::ShowCriticalMessage(std::wstring_view text,
                                         std::optional<std::wstring_view> title) {
+  BeforeModal();
   const std::wstring box_text(text);
   const std::wstring box_title(title.value_or(kApplicationTitle));
   // A hidden window cannot own a box the user must see.
@@ -108,6 +109,7 @@ std::wstring Win32Platform::AnsiToText(std::span<const unsigned char> bytes) {
 }
 
 std::wstring Win32Platform::BrowseForFolder(std::wstring_view prompt, std::uint32_t flags) {
+  BeforeModal();
   return win32::BrowseForFolder(main_window_, prompt, flags);
 }
 

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "platform/Platform.h"
 
 namespace updstart::win32 {
@@ -11,6 +13,11 @@ class Win32Platform : public Platform {
  public:
   // The main window, once it exists: owner of boxes, target of moves.
   void set_main_window(HWND window) { main_window_ = window; }
+  // Run before a modal box or picker opens, so that the window behind it
+  // already shows what the event changed up to then.
+  void set_before_modal(std::function<void()> before_modal) {
+    before_modal_ = std::move(before_modal);
+  }
 
   std::wstring CommandLine() override;
   std::unique_ptr<RegistryKey> OpenMachineKey(std::wstring_view sub_key) override;
@@ -27,7 +34,12 @@ class Win32Platform : public Platform {
   int SetTrayIcon(TrayMessage message, std::uintptr_t icon, std::wstring_view tip) override;
 
  private:
+  void BeforeModal() {
+    if (before_modal_) before_modal_();
+  }
+
   HWND main_window_ = nullptr;
+  std::function<void()> before_modal_;
 };
 
 }  // namespace updstart::win32

@@ -15,6 +15,8 @@ using Arguments = std::vector<std::wstring>;
 Json DumpMainWindow(const Arguments& args);
 Json DumpMessageBoxes(const Arguments& args);
 Json PressMessageBoxOk(const Arguments& args);
+Json DumpDialogs(const Arguments& args);
+Json PressDialogButton(const Arguments& args);
 Json ClickControl(const Arguments& args);
 Json CloseMainWindow(const Arguments& args);
 Json SetControlText(const Arguments& args);

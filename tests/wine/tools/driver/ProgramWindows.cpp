@@ -36,6 +36,8 @@ void AddProcessesByFileName(const std::wstring& file_name, std::vector<DWORD>& p
 // A bound for walking a z-order that may change during the walk.
 constexpr std::size_t kMaxChildren = 1000;
 
+unsigned unanswered_sends = 0;
+
 struct WindowSearch {
   const std::vector<DWORD>* pids;
   std::vector<HWND> found;
@@ -91,10 +93,13 @@ LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
                            &result)) {
+    ++unanswered_sends;
     return -1;
   }
   return static_cast<LRESULT>(result);
 }
+
+unsigned UnansweredSends() { return unanswered_sends; }
 
 std::wstring TextOf(HWND window) {
   const LRESULT length = Send(window, WM_GETTEXTLENGTH, 0, 0);

@@ -28,7 +28,12 @@ std::vector<HWND> ChildrenOf(HWND parent);
 
 std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window);
+// -1 when the program does not answer in time (see UnansweredSends).
 LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// How many messages so far went unanswered: a look during which this grew
+// holds made-up values, such as an empty text for one that was not read.
+unsigned UnansweredSends();
 
 Json RectJson(const RECT& rect);
 RECT ScreenRectOf(HWND window);

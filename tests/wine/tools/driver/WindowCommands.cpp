@@ -95,6 +95,25 @@ Json MessageBoxJson(HWND box) {
                      {"icon", icon}});
 }
 
+// Every visible child of a dialog, whatever its class: a dialog the system
+// builds (the folder picker) is known only by what it contains.
+Json DialogJson(HWND dialog) {
+  std::vector<Json> controls;
+  for (HWND child : ChildrenOf(dialog)) {
+    if (!IsWindowVisible(child)) continue;
+    controls.push_back(JsonObject({{"id", JsonNumber(GetDlgCtrlID(child))},
+                                   {"class", JsonText(ClassOf(child))},
+                                   {"text", JsonText(TextOf(child))},
+                                   {"enabled", JsonBool(IsWindowEnabled(child))},
+                                   {"rect", RectJson(ScreenRectOf(child))}}));
+  }
+  HWND main = FindMainWindow();
+  return JsonObject({{"title", JsonText(TextOf(dialog))},
+                     {"rect", RectJson(ScreenRectOf(dialog))},
+                     {"owned_by_main", JsonBool(main && GetWindow(dialog, GW_OWNER) == main)},
+                     {"controls", JsonArray(controls)}});
+}
+
 }  // namespace
 
 Json Failure(std::wstring_view message) { return JsonObject({{"error", JsonText(message)}}); }
@@ -102,6 +121,7 @@ Json Failure(std::wstring_view message) { return JsonObject({{"error", JsonText(
 Json DumpMainWindow(const Arguments&) {
   HWND main = FindMainWindow();
   if (!main) return JsonObject({{"found", JsonBool(false)}});
+  const unsigned unanswered_before = UnansweredSends();
   DWORD pid = 0;
   GetWindowThreadProcessId(main, &pid);
   std::vector<Json> controls;
@@ -117,6 +137,8 @@ Json DumpMainWindow(const Arguments&) {
       {"client", RectJson(ClientScreenRectOf(main))},
       {"focus", focus ? JsonNumber(GetDlgCtrlID(focus)) : JsonNull()},
       {"controls", JsonArray(controls)},
+      // Last, so that it covers every message the look sent.
+      {"complete", JsonBool(UnansweredSends() == unanswered_before)},
   });
 }
 
@@ -133,6 +155,29 @@ Json PressMessageBoxOk(const Arguments&) {
   for (HWND box : VisibleMessageBoxes()) {
     HWND ok = GetDlgItem(box, IDOK);
     if (PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok)))
+      ++posted;
+  }
+  return JsonObject({{"posted", JsonNumber(posted)}});
+}
+
+Json DumpDialogs(const Arguments&) {
+  const unsigned unanswered_before = UnansweredSends();
+  std::vector<Json> dialogs;
+  for (HWND dialog : VisibleMessageBoxes()) dialogs.push_back(DialogJson(dialog));
+  return JsonObject({{"dialogs", JsonArray(dialogs)},
+                     {"complete", JsonBool(UnansweredSends() == unanswered_before)}});
+}
+
+// Posted like a press of the button with that id: the dialog may run a modal
+// loop on the program's only thread, which a sent message could wait on.
+Json PressDialogButton(const Arguments& args) {
+  if (args.empty()) return Failure(L"usage: dialog-press <button id>");
+  const int id = _wtoi(args[0].c_str());
+  int posted = 0;
+  for (HWND dialog : VisibleMessageBoxes()) {
+    HWND button = GetDlgItem(dialog, id);
+    if (PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(button)))
       ++posted;
   }
   return JsonObject({{"posted", JsonNumber(posted)}});

@@ -23,6 +23,8 @@ constexpr Command kCommands[] = {
     {L"dump", driver::DumpMainWindow},
     {L"msgbox", driver::DumpMessageBoxes},
     {L"msgbox-ok", driver::PressMessageBoxOk},
+    {L"dialogs", driver::DumpDialogs},
+    {L"dialog-press", driver::PressDialogButton},
     {L"click", driver::ClickControl},
     {L"close", driver::CloseMainWindow},
     {L"set-text", driver::SetControlText},

@@ -1,0 +1,44 @@
+# Benchmarks (-DUPDSTART_BENCH=ON; scripts/bench runs them all). In the
+# Windows build: the baseline window program the real one is compared with,
+# linked exactly like it, and the probe that times both under Wine. In the
+# host build: the configuration scan and the pattern test, optimised, with
+# the core sources they use compiled straight in (updstart_core carries the
+# unit tests' sanitizers there).
+if(WIN32)
+  add_executable(bench_baseline WIN32
+    ${CMAKE_SOURCE_DIR}/bench/baseline/Baseline.cpp
+    ${CMAKE_SOURCE_DIR}/bench/baseline/baseline.rc)
+  target_include_directories(bench_baseline PRIVATE
+    ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/src/app/win32/resources)
+  target_compile_definitions(bench_baseline PRIVATE
+    UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0602)
+  target_compile_options(bench_baseline PRIVATE
+    ${UPDSTART_WARNINGS} ${UPDSTART_HARDENING_COMPILE} -ffunction-sections -fdata-sections)
+  target_link_options(bench_baseline PRIVATE ${UPDSTART_HARDENING_LINK})
+  target_link_libraries(bench_baseline PRIVATE comctl32)
+  set_target_properties(bench_baseline PROPERTIES OUTPUT_NAME baseline)
+
+  add_executable(startup_probe ${CMAKE_SOURCE_DIR}/bench/startup/StartupProbe.cpp)
+  target_compile_definitions(startup_probe PRIVATE
+    UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  target_compile_options(startup_probe PRIVATE ${UPDSTART_WARNINGS})
+  target_link_options(startup_probe PRIVATE -municode -static)
+  target_link_libraries(startup_probe PRIVATE psapi)
+else()
+  set(UPDSTART_BENCH_CORE
+    ${CMAKE_SOURCE_DIR}/src/sources/ConfigFieldReader.cpp
+    ${CMAKE_SOURCE_DIR}/src/sources/TextDecoder.cpp
+    ${CMAKE_SOURCE_DIR}/src/sources/DefaultSource.cpp
+    ${CMAKE_SOURCE_DIR}/src/shared/Wildcard.cpp)
+
+  find_package(benchmark REQUIRED)
+  add_executable(bench_scan ${CMAKE_SOURCE_DIR}/bench/core/ScanConfig.cpp ${UPDSTART_BENCH_CORE})
+  add_executable(bench_wildcard ${CMAKE_SOURCE_DIR}/bench/core/WildcardBench.cpp
+    ${CMAKE_SOURCE_DIR}/src/shared/Wildcard.cpp)
+  target_link_libraries(bench_wildcard PRIVATE benchmark::benchmark)
+  foreach(bench bench_scan bench_wildcard)
+    target_include_directories(${bench} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+    # -O2 whatever the build type, and symbols for a profiler.
+    target_compile_options(${bench} PRIVATE ${UPDSTART_WARNINGS} -O2 -g)
+  endforeach()
+endif()
