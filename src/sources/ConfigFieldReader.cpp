@@ -12,6 +12,20 @@ constexpr const wchar_t* kFieldEnds = L",\r\n";
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
+// Where the next of `stops` stands in `text`; a plain loop, since the
+// library's find_first_of looks each character up in the set one call at a
+// time, and this runs over every character of the file.
+std::size_t FindStop(std::wstring_view text, const wchar_t* stops) {
+  const wchar_t first = stops[0];
+  const wchar_t second = stops[1];
+  const wchar_t third = second ? stops[2] : L'\0';
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    wchar_t c = text[i];
+    if (c == first || (second && (c == second || (third && c == third)))) return i;
+  }
+  return std::wstring_view::npos;
+}
+
 }  // namespace
 
 ConfigFieldReader::ConfigFieldReader(ByteSource& source, TextDecoder::AnsiDecoder ansi)
@@ -36,7 +50,7 @@ bool ConfigFieldReader::Fill() {
 bool ConfigFieldReader::TakeUntil(const wchar_t* stops, std::wstring* field) {
   while (!AtEnd()) {
     std::wstring_view rest = std::wstring_view(text_).substr(position_);
-    std::size_t stop = rest.find_first_of(stops);
+    std::size_t stop = FindStop(rest, stops);
     if (field) field->append(rest.substr(0, stop));
     if (stop != std::wstring_view::npos) {
       position_ += stop;

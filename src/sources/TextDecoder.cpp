@@ -99,8 +99,12 @@ void TextDecoder::DecodeUtf8(std::wstring& out, bool at_end) {
   while (i < size) {
     unsigned char byte = pending_[i];
     if (byte < 0x80) {
-      out.push_back(static_cast<wchar_t>(byte));
-      ++i;
+      // Configuration files are mostly ASCII: take a whole run at once.
+      std::size_t end = i + 1;
+      while (end < size && pending_[end] < 0x80) ++end;
+      out.append(pending_.begin() + static_cast<std::ptrdiff_t>(i),
+                 pending_.begin() + static_cast<std::ptrdiff_t>(end));
+      i = end;
       continue;
     }
     Utf8Lead lead = LeadOf(byte);
