@@ -4,7 +4,9 @@
 # host build: the configuration scan and the pattern test, optimised, with
 # the core sources they use compiled straight in (updstart_core carries the
 # unit tests' sanitizers there).
-if(WIN32)
+if(MSVC)
+  message(FATAL_ERROR "The benchmarks are built with mingw-w64 and the host compiler (scripts/bench)")
+elseif(WIN32)
   add_executable(bench_baseline WIN32
     ${CMAKE_SOURCE_DIR}/bench/baseline/Baseline.cpp
     ${CMAKE_SOURCE_DIR}/bench/baseline/baseline.rc)

@@ -1,0 +1,67 @@
+// Scans a configuration file the way the window does at start-up — every
+// field read and classified — and prints how many fields of each kind it
+// found, so the harness can time the whole run and check that the file's
+// one regular-mirror field was seen.
+#include <cstdio>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "platform/Platform.h"
+#include "sources/ConfigFieldReader.h"
+#include "sources/DefaultSource.h"
+
+namespace {
+
+class FileSource : public updstart::ByteSource {
+ public:
+  explicit FileSource(std::FILE* file) : file_(file) {}
+  ~FileSource() override { std::fclose(file_); }
+  FileSource(const FileSource&) = delete;
+  FileSource& operator=(const FileSource&) = delete;
+
+  std::size_t Read(std::span<unsigned char> buffer) override {
+    return std::fread(buffer.data(), 1, buffer.size(), file_);
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+std::wstring Latin1(std::span<const unsigned char> bytes) {
+  return std::wstring(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <config file>\n", argv[0]);
+    return 2;
+  }
+  std::FILE* file = std::fopen(argv[1], "rb");
+  if (!file) {
+    std::perror(argv[1]);
+    return 1;
+  }
+  FileSource source(file);
+  updstart::ConfigFieldReader reader(source, &Latin1);
+  unsigned long fields = 0;
+  unsigned long regular = 0;
+  unsigned long test_server = 0;
+  while (std::optional<std::wstring> field = reader.NextField()) {
+    ++fields;
+    switch (updstart::ClassifyConfigField(*field)) {
+      case updstart::DefaultSourceKind::Regular:
+        ++regular;
+        break;
+      case updstart::DefaultSourceKind::TestServer:
+        ++test_server;
+        break;
+      case updstart::DefaultSourceKind::Other:
+        break;
+    }
+  }
+  std::printf("fields=%lu regular=%lu test_server=%lu\n", fields, regular, test_server);
+  return 0;
+}
