@@ -163,6 +163,19 @@ class Display:
             self._process.kill()
 
 
+def use_screen(size):
+    """Gives the cases made after this a display of size "WxHxD"; call it while no case is open.
+
+    For windows larger than the default screen, such as the program's at 200 %.
+    """
+    global _SCREEN
+    if size != _SCREEN:
+        _SCREEN = size
+        if Display._shared is not None:
+            Display._shared.stop()
+            Display._shared = None
+
+
 def _read_line(fd, deadline, what, pending):
     """Reads from fd up to a newline; pending holds what came after it, for the next call."""
     while b"\n" not in pending:
@@ -264,6 +277,22 @@ class Case:
         reg_file.write_bytes(b"\xff\xfe" + reg_file_text(keys).encode("utf-16-le"))
         _run(["wine", "reg", "import", r"C:\seed.reg", f"/reg:{view}"], self.env, 120, "reg import")
 
+    def set_dpi(self, dpi):
+        """Sets the prefix's display scaling (96 is 100 %) for the programs started after this.
+
+        Each Wine process reads it once, at its start; so the driver's server
+        starts again, to measure the program's windows at the program's DPI.
+        """
+        self.seed_registry({r"HKCU\Control Panel\Desktop": {"LogPixels": dpi}}, view=64)
+        if self._server is not None:
+            self._server.stdin.close()
+            try:
+                self._server.wait(15)
+            except subprocess.TimeoutExpired as error:
+                raise RigError("the driver's server did not end") from error
+            self._server = None
+            self._server_pending = bytearray()
+
     def install_product(self, folder):
         """Puts the tvx.com stand-in into a product folder; returns the log it appends to."""
         host_folder = self.host_path(folder)
@@ -284,6 +313,7 @@ class Case:
         env = dict(self.env, DRIVER_CMDLINE=command_line, DRIVER_TIMEOUT_MS=str(timeout * 1000))
         if application:
             env["DRIVER_APP"] = application
+        self._result = None  # a case may run the program again, one run at a time
         self._program_run = subprocess.Popen(
             ["wine", str(DRIVER), "run"], env=env, stdout=subprocess.PIPE, stderr=self._wine_log
         )

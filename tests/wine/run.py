@@ -26,6 +26,18 @@ import rig  # noqa: E402
 TEST_TIMEOUT = 600
 
 
+def remove_abandoned_cases():
+    """Prefixes left by runs that were killed; those of a run still going stay."""
+    for case in (rig.CACHE / "cases").glob("*-*"):
+        pid = case.name.rsplit("-", 1)[1]
+        try:
+            os.kill(int(pid), 0)
+        except (ValueError, ProcessLookupError):
+            shutil.rmtree(case, ignore_errors=True)
+        except PermissionError:
+            pass
+
+
 def test_ids(patterns, names):
     if names:
         return names
@@ -85,7 +97,7 @@ def main():
         sys.exit("no test matched")
     print(f"Wine tests of {rig.PROGRAM} ({len(ids)} tests, {options.jobs} at a time)", flush=True)
     rig.base_prefix()  # made once here, before tests race to make it
-    shutil.rmtree(rig.CACHE / "cases", ignore_errors=True)
+    remove_abandoned_cases()
 
     counts = {"passed": 0, "failed": 0, "skipped": 0}
     with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, options.jobs)) as pool:

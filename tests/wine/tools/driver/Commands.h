@@ -24,6 +24,11 @@ Json ScreenRectOfControl(const Arguments& args);
 Json SetRawRegistryString(const Arguments& args);
 Json RunProgram(const Arguments& args);
 Json ListProcesses(const Arguments& args);
+Json MeasureTextFit(const Arguments& args);
+Json SetTypedRegistryValue(const Arguments& args);
+Json DenyRegistryRead(const Arguments& args);
+Json HoldFile(const Arguments& args);
+Json CountHandles(const Arguments& args);
 
 Json Failure(std::wstring_view message);
 

@@ -32,6 +32,11 @@ constexpr Command kCommands[] = {
     {L"reg-set-raw", driver::SetRawRegistryString},
     {L"run", driver::RunProgram},
     {L"processes", driver::ListProcesses},
+    {L"text-fit", driver::MeasureTextFit},
+    {L"reg-set", driver::SetTypedRegistryValue},
+    {L"reg-deny-read", driver::DenyRegistryRead},
+    {L"hold-file", driver::HoldFile},
+    {L"handles", driver::CountHandles},
 };
 
 Json Execute(const Arguments& words) {
