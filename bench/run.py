@@ -64,11 +64,14 @@ def main():
     ms = wildcard()
     for name, what in (("RegularMirror", "regular mirror, found at the end"),
                        ("TestServer", "test server, no match")):
-        small, large = ms[f"{name}/{MIB}"], ms[f"{name}/{10 * MIB}"]
-        rows.append(row(f"Pattern test on a 10 MiB field: {what}", f"{large:.1f} ms", "goal 50 ms",
-                        f"{large / 50:.2f}", "< 1.00", large < 50))
-        rows.append(row("… same, 10 MiB against 1 MiB", f"{large:.1f} ms", f"{small:.1f} ms",
-                        f"{large / small:.2f}×", "≤ 11×", large / small <= 11))
+        ten, hundred = (ms[f"{name}/{n * MIB}"] for n in (10, 100))
+        rows.append(row(f"Pattern test on a 10 MiB field: {what}", f"{ten:.1f} ms", "goal 50 ms",
+                        f"{ten / 50:.2f}", "< 1.00", ten < 50))
+        # Both sizes past the processor's caches (wide characters take 4 bytes
+        # on the build machine), so the ratio shows the algorithm more than
+        # the memory hierarchy; a fast scan is bound by memory bandwidth here.
+        rows.append(row("… same, 100 MiB against 10 MiB", f"{hundred:.1f} ms", f"{ten:.1f} ms",
+                        f"{hundred / ten:.2f}×", "≤ 11×", hundred / ten <= 11))
 
     print("== configuration scan", file=sys.stderr)
     s = scan.measure(HOST / "bench_scan")
