@@ -3,6 +3,8 @@
 // cannot block the driver.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -31,5 +33,9 @@ Json HoldFile(const Arguments& args);
 Json CountHandles(const Arguments& args);
 
 Json Failure(std::wstring_view message);
+
+// The root key a path starts with ("HKLM\\…", "HKCU\\…"), the rest going to
+// `subkey`; null for any other root.
+HKEY RegistryRoot(const std::wstring& path, std::wstring& subkey);
 
 }  // namespace driver

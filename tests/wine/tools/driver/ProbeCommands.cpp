@@ -19,15 +19,6 @@ namespace {
 constexpr DWORD kDefaultHoldMs = 120000;
 constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 
-HKEY MachineRoot(const std::wstring& path, std::wstring& subkey) {
-  const std::size_t slash = path.find(L'\\');
-  const std::wstring root = path.substr(0, slash);
-  subkey = slash == std::wstring::npos ? L"" : path.substr(slash + 1);
-  if (root == L"HKLM" || root == L"HKEY_LOCAL_MACHINE") return HKEY_LOCAL_MACHINE;
-  if (root == L"HKCU" || root == L"HKEY_CURRENT_USER") return HKEY_CURRENT_USER;
-  return nullptr;
-}
-
 int HexDigit(wchar_t c) {
   if (c >= L'0' && c <= L'9') return c - L'0';
   if (c >= L'a' && c <= L'f') return c - L'a' + 10;
@@ -72,7 +63,7 @@ using QuerySystemInformation = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
 Json SetTypedRegistryValue(const Arguments& args) {
   if (args.size() != 4) return Failure(L"usage: reg-set <HKLM\\key> <name> <type> <hex bytes>");
   std::wstring subkey;
-  HKEY root = MachineRoot(args[0], subkey);
+  HKEY root = RegistryRoot(args[0], subkey);
   std::vector<BYTE> data;
   if (!root || !ParseHex(args[3], data)) return Failure(L"bad key or bytes");
   const DWORD type = std::wcstoul(args[2].c_str(), nullptr, 10);
@@ -101,7 +92,7 @@ Json SetTypedRegistryValue(const Arguments& args) {
 Json DenyRegistryRead(const Arguments& args) {
   if (args.size() != 1) return Failure(L"usage: reg-deny-read <HKLM\\key>");
   std::wstring subkey;
-  HKEY root = MachineRoot(args[0], subkey);
+  HKEY root = RegistryRoot(args[0], subkey);
   if (!root) return Failure(L"unknown root key");
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, subkey.c_str(), 0, WRITE_DAC | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS) {

@@ -5,9 +5,8 @@
 #include "Commands.h"
 
 namespace driver {
-namespace {
 
-HKEY RootOf(const std::wstring& path, std::wstring& subkey) {
+HKEY RegistryRoot(const std::wstring& path, std::wstring& subkey) {
   const std::size_t slash = path.find(L'\\');
   const std::wstring root = path.substr(0, slash);
   subkey = slash == std::wstring::npos ? L"" : path.substr(slash + 1);
@@ -16,8 +15,6 @@ HKEY RootOf(const std::wstring& path, std::wstring& subkey) {
   return nullptr;
 }
 
-}  // namespace
-
 // Stores a REG_SZ whose counted bytes end without a NUL, as a careless
 // installer may leave it. Wine appends the NUL itself whenever the character
 // after the counted data is one, so the buffer carries a non-NUL guard there.
@@ -25,7 +22,7 @@ HKEY RootOf(const std::wstring& path, std::wstring& subkey) {
 Json SetRawRegistryString(const Arguments& args) {
   if (args.size() != 3) return Failure(L"usage: reg-set-raw <HKLM|HKCU\\key> <name> <text>");
   std::wstring subkey;
-  HKEY root = RootOf(args[0], subkey);
+  HKEY root = RegistryRoot(args[0], subkey);
   if (!root) return Failure(L"unknown root key");
   HKEY key = nullptr;
   if (RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0,
