@@ -10,22 +10,22 @@
 
 namespace {
 
+using updstart::ControlDesign;
 using updstart::ControlKind;
 using updstart::ControlName;
-using updstart::ControlSpec;
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kComboListHeight96 = 200;
 constexpr int kFontPoints = 8;
 
-DWORD StyleOf(const ControlSpec& spec) {
+DWORD StyleOf(const ControlDesign& design) {
   constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-  switch (spec.kind) {
+  switch (design.kind) {
     case ControlKind::Label:
       return kChild | WS_GROUP | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY;
     case ControlKind::OptionButton:
       return kChild | BS_AUTORADIOBUTTON | BS_NOTIFY |
-             (spec.name == ControlName::Option1 ? WS_GROUP : 0);
+             (design.name == ControlName::Option1 ? WS_GROUP : 0);
     case ControlKind::CommandButton:
       return kChild | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON;
     case ControlKind::ComboBox:
@@ -62,17 +62,18 @@ void CreateControls(HWND window, HINSTANCE instance, int dpi) {
                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg");
   HWND combo = nullptr;
-  for (const ControlSpec& spec : updstart::kControlTable) {
-    int height = Scaled(spec.rect.height, dpi);
-    if (spec.kind == ControlKind::ComboBox) height += MulDiv(kComboListHeight96, dpi, 96);
+  for (const ControlDesign& design : updstart::kControlTable) {
+    int height = Scaled(design.rect.height, dpi);
+    if (design.kind == ControlKind::ComboBox) height += MulDiv(kComboListHeight96, dpi, 96);
     // Each control shows its design name, so both windows paint text.
     HWND control = CreateWindowExW(
-        0, ClassOf(spec.kind), spec.id_name.data(), StyleOf(spec), Scaled(spec.rect.left, dpi),
-        Scaled(spec.rect.top, dpi), Scaled(spec.rect.width, dpi), height, window,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(updstart::ControlId(spec.name))), instance,
+        0, ClassOf(design.kind), design.id_name.data(), StyleOf(design),
+        Scaled(design.rect.left, dpi), Scaled(design.rect.top, dpi), Scaled(design.rect.width, dpi),
+        height, window,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(updstart::ControlId(design.name))), instance,
         nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (spec.kind == ControlKind::ComboBox) combo = control;
+    if (design.kind == ControlKind::ComboBox) combo = control;
   }
   // The real window's combo box carries a tool tip; so does this one.
   HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,

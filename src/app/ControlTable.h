@@ -35,7 +35,7 @@ struct TwipsRect {
   int height;
 };
 
-struct ControlSpec {
+struct ControlDesign {
   ControlName name;
   std::wstring_view id_name;  // the name as the design knows it, for diagnostics
   ControlKind kind;
@@ -53,7 +53,7 @@ inline constexpr int kFirstControlId = 1001;
 
 constexpr int ControlId(ControlName name) { return kFirstControlId + static_cast<int>(name); }
 
-inline constexpr std::array<ControlSpec, 13> kControlTable{{
+inline constexpr std::array<ControlDesign, 13> kControlTable{{
     {ControlName::Option3, L"Option3", ControlKind::OptionButton, {6480, 1920, 3975, 375}, 12},
     {ControlName::Option2, L"Option2", ControlKind::OptionButton, {6480, 1320, 2535, 375}, 5},
     {ControlName::Option1, L"Option1", ControlKind::OptionButton, {6480, 1680, 2535, 255}, 4},
@@ -69,7 +69,7 @@ inline constexpr std::array<ControlSpec, 13> kControlTable{{
     {ControlName::Label1, L"Label1", ControlKind::Label, {360, 1680, 3975, 255}, 2},
 }};
 
-constexpr const ControlSpec& SpecOf(ControlName name) {
+constexpr const ControlDesign& DesignOf(ControlName name) {
   return kControlTable[static_cast<std::size_t>(name)];
 }
 

@@ -33,9 +33,9 @@ struct WindowClassAndStyle {
   DWORD style;
 };
 
-WindowClassAndStyle ClassAndStyleOf(const ControlSpec& spec) {
+WindowClassAndStyle ClassAndStyleOf(const ControlDesign& design) {
   constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-  switch (spec.kind) {
+  switch (design.kind) {
     case ControlKind::Label:
       // SS_NOTIFY keeps a press on a visible label with the label, so it
       // never drags the window.
@@ -43,7 +43,7 @@ WindowClassAndStyle ClassAndStyleOf(const ControlSpec& spec) {
     case ControlKind::OptionButton:
       // BS_NOTIFY for the double-click that reopens the folder picker.
       return {WC_BUTTONW, kChild | BS_AUTORADIOBUTTON | BS_NOTIFY |
-                              (spec.name == ControlName::Option1 ? WS_GROUP : 0)};
+                              (design.name == ControlName::Option1 ? WS_GROUP : 0)};
     case ControlKind::CommandButton:
       return {WC_BUTTONW, kChild | WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON};
     case ControlKind::ComboBox:
@@ -152,8 +152,8 @@ bool MainWindow::Create() {
 
 void MainWindow::CreateControls() {
   for (ControlName name : kCreationOrder) {
-    const ControlSpec& spec = SpecOf(name);
-    WindowClassAndStyle kind = ClassAndStyleOf(spec);
+    const ControlDesign& design = DesignOf(name);
+    WindowClassAndStyle kind = ClassAndStyleOf(design);
     controls_[static_cast<std::size_t>(name)] = CreateWindowExW(
         0, kind.window_class, L"", kind.style, 0, 0, 0, 0, window_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(name))), instance_, nullptr);
@@ -187,19 +187,19 @@ void MainWindow::ApplyDpi(UINT dpi) {
                               FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                               L"MS Shell Dlg"));
-  for (const ControlSpec& spec : kControlTable) {
-    HWND control = Control(spec.name);
+  for (const ControlDesign& design : kControlTable) {
+    HWND control = Control(design.name);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-    int height = TwipsToPixels(spec.rect.height, dpi);
-    if (spec.kind == ControlKind::ComboBox) {
+    int height = TwipsToPixels(design.rect.height, dpi);
+    if (design.kind == ControlKind::ComboBox) {
       // The design height is the closed box; the window also holds the list.
       height += MulDiv(kComboListHeight96, static_cast<int>(dpi), kBaseDpi);
     }
-    SetWindowPos(control, nullptr, TwipsToPixels(spec.rect.left, dpi),
-                 TwipsToPixels(spec.rect.top, dpi), TwipsToPixels(spec.rect.width, dpi), height,
+    SetWindowPos(control, nullptr, TwipsToPixels(design.rect.left, dpi),
+                 TwipsToPixels(design.rect.top, dpi), TwipsToPixels(design.rect.width, dpi), height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    if (spec.kind == ControlKind::ComboBox) {
-      FitClosedComboHeight(control, TwipsToPixels(spec.rect.height, dpi));
+    if (design.kind == ControlKind::ComboBox) {
+      FitClosedComboHeight(control, TwipsToPixels(design.rect.height, dpi));
     }
   }
   if (tool_tip_)
@@ -224,16 +224,16 @@ void MainWindow::Render() {
   const bool all = !rendered_once_;
   if (all || state.caption != rendered_.caption) SetWindowTextW(window_, state.caption.c_str());
 
-  for (const ControlSpec& spec : kControlTable) {
-    HWND control = Control(spec.name);
-    const ControlState& now = state[spec.name];
-    const ControlState& before = rendered_[spec.name];
-    if (spec.kind == ControlKind::ComboBox) continue;
+  for (const ControlDesign& design : kControlTable) {
+    HWND control = Control(design.name);
+    const ControlState& now = state[design.name];
+    const ControlState& before = rendered_[design.name];
+    if (design.kind == ControlKind::ComboBox) continue;
     if (all || now.caption != before.caption) SetWindowTextW(control, now.caption.c_str());
     if (all || now.visible != before.visible)
       ShowWindow(control, now.visible ? SW_SHOWNA : SW_HIDE);
     if (all || now.text_color != before.text_color) InvalidateRect(control, nullptr, TRUE);
-    if (spec.kind == ControlKind::OptionButton && (all || now.value != before.value)) {
+    if (design.kind == ControlKind::OptionButton && (all || now.value != before.value)) {
       SendMessageW(control, BM_SETCHECK, now.value ? BST_CHECKED : BST_UNCHECKED, 0);
       // Only the selected option is a Tab stop; the arrow keys reach the others.
       LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
