@@ -1,7 +1,7 @@
 // Scans a configuration file the way the window does at start-up — every
-// field read and classified — and prints how many fields of each kind it
-// found, so the harness can time the whole run and check that the file's
-// one regular-mirror field was seen.
+// field that may name a source read and classified — and prints how many of
+// each kind it found, so the harness can time the whole run and check that
+// the file's one regular-mirror field was seen.
 #include <cstdio>
 #include <memory>
 #include <span>
@@ -46,11 +46,12 @@ int main(int argc, char** argv) {
   }
   FileSource source(file);
   updstart::ConfigFieldReader reader(source, &Latin1);
-  unsigned long fields = 0;
+  unsigned long candidates = 0;
   unsigned long regular = 0;
   unsigned long test_server = 0;
-  while (std::optional<std::wstring> field = reader.NextField()) {
-    ++fields;
+  while (std::optional<std::wstring> field =
+             reader.NextFieldContaining(updstart::DefaultSourceLiterals())) {
+    ++candidates;
     switch (updstart::ClassifyConfigField(*field)) {
       case updstart::DefaultSourceKind::Regular:
         ++regular;
@@ -62,6 +63,6 @@ int main(int argc, char** argv) {
         break;
     }
   }
-  std::printf("fields=%lu regular=%lu test_server=%lu\n", fields, regular, test_server);
+  std::printf("candidates=%lu regular=%lu test_server=%lu\n", candidates, regular, test_server);
   return 0;
 }

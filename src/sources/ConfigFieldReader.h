@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 
 #include "platform/Platform.h"
@@ -22,9 +23,17 @@ class ConfigFieldReader {
   // The next field, or nullopt at the end of the file.
   std::optional<std::wstring> NextField();
 
+  // The next field that contains one of `literals`, or nullopt at the end of
+  // the file: what NextField would give with the others left out, but much
+  // faster over long files where few fields are wanted.
+  std::optional<std::wstring> NextFieldContaining(std::span<const std::wstring_view> literals);
+
  private:
   // Makes at least one unread character available; false at the end.
   bool Fill();
+  // Drops what has been read and appends at least one more character to the
+  // buffer; false at the end.
+  bool ReadMore();
   bool AtEnd() { return position_ == text_.size() && !Fill(); }
   // Passes over characters up to (not including) one of `stops`, or to the
   // end of the file, appending them to `field` unless it is null; true when a
@@ -37,6 +46,8 @@ class ConfigFieldReader {
   TextDecoder decoder_;
   std::wstring text_;
   std::size_t position_ = 0;
+  // Characters read and dropped from the front of text_ so far.
+  std::size_t dropped_ = 0;
   bool source_done_ = false;
 };
 

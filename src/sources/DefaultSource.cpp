@@ -1,6 +1,7 @@
 #include "sources/DefaultSource.h"
 
 #include <algorithm>
+#include <array>
 
 #include "shared/Wildcard.h"
 #include "sources/BuildHosts.h"
@@ -40,6 +41,16 @@ std::wstring From(std::wstring_view text, std::size_t position) {
 }
 
 }  // namespace
+
+std::span<const std::wstring_view> DefaultSourceLiterals() {
+  // Both patterns are "*literal*".
+  auto literal = [](const std::wstring& pattern) {
+    return std::wstring_view(pattern).substr(1, pattern.size() - 2);
+  };
+  static const std::array<std::wstring_view, 2> literals{literal(RegularPattern()),
+                                                         literal(TestServerPattern())};
+  return literals;
+}
 
 DefaultSourceKind ClassifyConfigField(std::wstring_view field) {
   if (WildcardMatch(field, RegularPattern())) return DefaultSourceKind::Regular;

@@ -20,7 +20,7 @@ void Form1::ReportDefaultSource() {
       *file, [this](std::span<const unsigned char> bytes) { return platform_.AnsiToText(bytes); });
   // Every matching field applies again, so the last one decides; the red of
   // an earlier test-server field stays.
-  while (std::optional<std::wstring> field = reader.NextField()) {
+  while (std::optional<std::wstring> field = reader.NextFieldContaining(DefaultSourceLiterals())) {
     switch (ClassifyConfigField(*field)) {
       case DefaultSourceKind::Regular:
         report.caption = RegularReportIsRussian(product_.sLocalization)

@@ -67,6 +67,28 @@ std::vector<std::wstring> ReadFields(std::span<const std::uint8_t> data,
   return fields;
 }
 
+// The fast way to wanted fields against the field-by-field scan; short
+// literals so that the fuzzer meets them often, one of a single character.
+void CheckWantedFields(std::span<const std::uint8_t> data, std::vector<std::size_t> sizes,
+                       const std::vector<std::wstring>& all) {
+  const std::wstring_view literals[] = {L"ab", L"c/d", L"q"};
+  std::vector<std::wstring> expected;
+  for (const std::wstring& field : all) {
+    if (std::any_of(std::begin(literals), std::end(literals), [&](std::wstring_view literal) {
+          return field.find(literal) != std::wstring::npos;
+        })) {
+      expected.push_back(field);
+    }
+  }
+  Pieces source(data, std::move(sizes));
+  updstart::ConfigFieldReader reader(source, DoubleByteCodePage);
+  std::vector<std::wstring> found;
+  while (std::optional<std::wstring> field = reader.NextFieldContaining(literals)) {
+    found.push_back(*field);
+  }
+  if (found != expected) std::abort();
+}
+
 // Uneven piece sizes, mostly small so that many borders fall inside
 // characters, line ends and quotes, but now and then large.
 std::vector<std::size_t> UnevenSizes(std::span<const std::uint8_t> data) {
@@ -114,5 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (ReadFields(bytes, {1}) != whole) std::abort();
   if (ReadFields(bytes, UnevenSizes(bytes)) != whole) std::abort();
   for (const std::wstring& field : whole) CheckField(field);
+  CheckWantedFields(bytes, {1}, whole);
+  CheckWantedFields(bytes, UnevenSizes(bytes), whole);
   return 0;
 }

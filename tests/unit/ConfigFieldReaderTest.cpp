@@ -99,6 +99,44 @@ TEST(ConfigFieldReaderTest, BinaryDataNeverStopsTheScan) {
   EXPECT_EQ(fields.back(), L"http://update01.nordavin.example");
 }
 
+// The fast way to the wanted fields must find exactly those the careful way
+// finds, whatever the quotes, line ends and chunk borders.
+TEST(ConfigFieldReaderTest, WantedFieldsAreThoseOfTheFieldByFieldScan) {
+  const std::wstring_view literals[] = {L"needle", L"pin/x"};
+  const std::string inputs[] = {
+      "a,needle,b\r\nc pin/x d\n",
+      "\"quoted, needle\",x,\"pin/\"x\r\n  needle  \r",
+      "x\"needle\",\"un,terminated needle",
+      "url=\"a,needle\" w=\"1\"\r\n \t\"needle,z\" tail,  \"pin/x\r\n\"\r\n",
+      "a,needle,b\r\n\"never closed\r\n  ",
+      std::string(70000, 'q') + ",\"" + std::string(70000, 'q') + "\",needle",
+      std::string(70000, 'a') + "needle" + std::string(70000, 'b') + ",pin/x",
+      "nee\r\ndle,pi\nn/x,needle\"",
+      "\xEF\xBB\xBFneedle,\xD0\x9F needle",
+      std::string("\xFF\xFEn\0e\0e\0d\0l\0e\0,\0", 16),
+      "",
+      "\r\n\r\n,,,needle",
+  };
+  for (const std::string& input : inputs) {
+    for (std::size_t step : {std::size_t{1}, std::size_t{5}, std::size_t{65536}}) {
+      Chunks all_fields(input, step);
+      ConfigFieldReader careful(all_fields, Cp1251);
+      V expected;
+      while (auto field = careful.NextField()) {
+        if (field->find(literals[0]) != std::wstring::npos ||
+            field->find(literals[1]) != std::wstring::npos) {
+          expected.push_back(*field);
+        }
+      }
+      Chunks wanted_fields(input, step);
+      ConfigFieldReader fast(wanted_fields, Cp1251);
+      V found;
+      while (auto field = fast.NextFieldContaining(literals)) found.push_back(*field);
+      EXPECT_EQ(found, expected) << "input " << (&input - inputs) << ", chunks of " << step;
+    }
+  }
+}
+
 TEST(ConfigFieldReaderTest, LongFieldsComeWhole) {
   std::string line(100000, 'x');
   V fields = Fields(line + ",tail");
