@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "app/ControlTable.h"
+#include "app/win32/DialogFont.h"
 
 namespace {
 
@@ -16,7 +17,6 @@ using updstart::ControlName;
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kComboListHeight96 = 200;
-constexpr int kFontPoints = 8;
 
 DWORD StyleOf(const ControlDesign& design) {
   constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
@@ -58,9 +58,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 }
 
 void CreateControls(HWND window, HINSTANCE instance, int dpi) {
-  HFONT font = CreateFontW(-MulDiv(kFontPoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg");
+  HFONT font = updstart::win32::CreateDialogFont(static_cast<UINT>(dpi));
   HWND combo = nullptr;
   for (const ControlDesign& design : updstart::kControlTable) {
     int height = Scaled(design.rect.height, dpi);

@@ -7,6 +7,7 @@
 
 #include "app/AppIdentity.h"
 #include "app/ExitCodes.h"
+#include "app/win32/DialogFont.h"
 #include "app/win32/Dpi.h"
 
 namespace updstart::win32 {
@@ -16,7 +17,6 @@ namespace {
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kResourceIcon = 1;
 constexpr int kComboListHeight96 = 200;  // the drop-down part, below the edit field
-constexpr int kFontPoints = 8;
 
 // Creation order is the order Tab and the screen reader walk. The option
 // buttons stay together so the arrow keys move within their group, and each
@@ -183,10 +183,7 @@ void MainWindow::CreateControls() {
 
 void MainWindow::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
-  UniqueFont font(CreateFontW(-MulDiv(kFontPoints, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL,
-                              FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                              L"MS Shell Dlg"));
+  UniqueFont font(CreateDialogFont(dpi));
   for (const ControlDesign& design : kControlTable) {
     HWND control = Control(design.name);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);

@@ -27,6 +27,7 @@ Json SetRawRegistryString(const Arguments& args);
 Json RunProgram(const Arguments& args);
 Json ListProcesses(const Arguments& args);
 Json MeasureTextFit(const Arguments& args);
+Json MeasureTextInk(const Arguments& args);
 Json SetTypedRegistryValue(const Arguments& args);
 Json DenyRegistryRead(const Arguments& args);
 Json HoldFile(const Arguments& args);

@@ -33,6 +33,7 @@ constexpr Command kCommands[] = {
     {L"run", driver::RunProgram},
     {L"processes", driver::ListProcesses},
     {L"text-fit", driver::MeasureTextFit},
+    {L"text-ink", driver::MeasureTextInk},
     {L"reg-set", driver::SetTypedRegistryValue},
     {L"reg-deny-read", driver::DenyRegistryRead},
     {L"hold-file", driver::HoldFile},
