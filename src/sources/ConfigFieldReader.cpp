@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
+
+#include "sources/FieldSearch.h"
 
 namespace updstart {
 
@@ -13,8 +16,7 @@ namespace {
 constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
 constexpr const wchar_t* kFieldEnds = L",\r\n";
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-bool IsFieldEnd(wchar_t c) { return c == L',' || c == L'\r' || c == L'\n'; }
+bool IsBlank(wchar_t c) { return IsFieldBlank(c); }
 
 // Where the next of `stops` stands in `text`; a plain loop, since the
 // library's find_first_of looks each character up in the set one call at a
@@ -30,69 +32,52 @@ std::size_t FindStop(std::wstring_view text, const wchar_t* stops) {
   return std::wstring_view::npos;
 }
 
-// The first quote at or after `from` that opens a field: nothing but blanks
-// between it and a delimiter or `field_start`. Every quote before `from` is
-// known to sit inside a field.
-std::size_t FindOpeningQuote(std::wstring_view text, std::size_t field_start, std::size_t from) {
-  for (std::size_t quote = text.find(L'"', from); quote != std::wstring_view::npos;
-       quote = text.find(L'"', quote + 1)) {
-    std::size_t before = quote;
-    while (before > field_start && IsBlank(text[before - 1])) --before;
-    if (before == field_start || IsFieldEnd(text[before - 1])) return quote;
+// Bytes ahead of the decoder that a field may start in; the skim below
+// gives them to the decoder a piece at a time, so a wanted field found early
+// in them does not decode all the rest at once.
+constexpr std::size_t kRawPieceBytes = std::size_t{4} * 1024;
+
+bool IsAscii(wchar_t c) { return static_cast<std::uint32_t>(c) < 0x80; }
+
+std::vector<std::string> AsciiBytes(const std::vector<std::wstring>& literals) {
+  std::vector<std::string> bytes;
+  for (const std::wstring& literal : literals) {
+    if (!std::all_of(literal.begin(), literal.end(), IsAscii)) return {};
+    bytes.emplace_back(literal.begin(), literal.end());
   }
-  return std::wstring_view::npos;
+  return bytes;
 }
-
-// Finds one literal with Horspool's skips, taken from the pair of characters
-// under the literal's last two places (pairs are rarer than characters, so
-// the skips are longer), which pass over most of the text without looking at
-// it. The pair is hashed to a byte; pairs that share a hash take the
-// smallest skip, which is safe. Literals of one character take wmemchr.
-class LiteralSearch {
- public:
-  explicit LiteralSearch(std::wstring_view literal) : literal_(literal) {
-    const std::size_t m = literal.size();
-    if (m < 2) return;
-    skips_.fill(m - 1);
-    for (std::size_t i = 1; i + 1 < m; ++i) skips_[Hash(literal[i - 1], literal[i])] = m - 1 - i;
-    // After a full comparison at the last pair: the next place that pair,
-    // or one hashed alike, stands in the literal.
-    const std::uint8_t last = Hash(literal[m - 2], literal[m - 1]);
-    after_match_ = skips_[last];
-    skips_[last] = 0;
-  }
-
-  // The first occurrence at or after `from`, or npos.
-  std::size_t Find(std::wstring_view text, std::size_t from) const {
-    const std::size_t m = literal_.size();
-    if (m < 2) return text.find(literal_, from);
-    for (std::size_t at = from; at + m <= text.size();) {
-      const std::size_t skip = skips_[Hash(text[at + m - 2], text[at + m - 1])];
-      if (skip != 0) {
-        at += skip;
-        continue;
-      }
-      if (text.compare(at, m, literal_) == 0) return at;
-      at += after_match_;
-    }
-    return std::wstring_view::npos;
-  }
-
- private:
-  static std::uint8_t Hash(wchar_t first, wchar_t second) {
-    return static_cast<std::uint8_t>((static_cast<unsigned>(first) << 3) ^
-                                     static_cast<unsigned>(second));
-  }
-
-  std::wstring_view literal_;
-  std::array<std::size_t, 256> skips_{};
-  std::size_t after_match_ = 1;
-};
 
 }  // namespace
 
+// The searches for one set of literals, made once: a reader is asked for the
+// next wanted field again and again with the same literals.
+struct ConfigFieldReader::WantedSearch {
+  explicit WantedSearch(std::span<const std::wstring_view> wanted)
+      : literals(wanted.begin(), wanted.end()),
+        byte_literals(AsciiBytes(literals)),
+        text(literals),
+        bytes(byte_literals) {
+    for (const std::wstring& literal : literals) longest = std::max(longest, literal.size());
+  }
+  WantedSearch(const WantedSearch&) = delete;  // the searches look into the literals
+  WantedSearch& operator=(const WantedSearch&) = delete;
+
+  bool IsFor(std::span<const std::wstring_view> wanted) const {
+    return std::equal(wanted.begin(), wanted.end(), literals.begin(), literals.end());
+  }
+
+  const std::vector<std::wstring> literals;
+  const std::vector<std::string> byte_literals;  // empty unless every literal is ASCII
+  const LiteralsSearch<wchar_t> text;
+  const LiteralsSearch<char> bytes;
+  std::size_t longest = 0;
+};
+
 ConfigFieldReader::ConfigFieldReader(ByteSource& source, TextDecoder::AnsiDecoder ansi)
     : source_(source), decoder_(std::move(ansi)) {}
+
+ConfigFieldReader::~ConfigFieldReader() = default;
 
 bool ConfigFieldReader::Fill() { return position_ < text_.size() || ReadMore(); }
 
@@ -102,13 +87,24 @@ bool ConfigFieldReader::ReadMore() {
   position_ = 0;
   const std::size_t had = text_.size();
   std::array<unsigned char, kChunkBytes> chunk;
-  while (text_.size() == had && !source_done_) {
-    std::size_t read = source_.Read(chunk);
-    if (read == 0) {
-      source_done_ = true;
+  while (text_.size() == had) {
+    if (!raw_.Empty()) {
+      const std::span<const unsigned char> piece =
+          raw_.Bytes().first(std::min(raw_.Bytes().size(), kRawPieceBytes));
+      decoder_.Decode(piece, text_);
+      raw_.Take(piece.size());
+    } else if (!source_done_) {
+      std::size_t read = source_.Read(chunk);
+      if (read == 0) {
+        source_done_ = true;
+      } else {
+        decoder_.Decode(std::span<const unsigned char>(chunk.data(), read), text_);
+      }
+    } else if (!decoder_finished_) {
+      decoder_finished_ = true;
       decoder_.Finish(text_);
     } else {
-      decoder_.Decode(std::span<const unsigned char>(chunk.data(), read), text_);
+      break;
     }
   }
   return text_.size() > had;
@@ -167,7 +163,6 @@ std::optional<std::wstring> ConfigFieldReader::NextFieldContaining(
     }
     return false;
   };
-  std::size_t longest = 0;
   for (std::wstring_view literal : literals) {
     if (literal.empty() || literal.find_first_of(L",\r\n\"") != std::wstring_view::npos) {
       // Such a literal could span fields; take them one by one instead.
@@ -176,9 +171,12 @@ std::optional<std::wstring> ConfigFieldReader::NextFieldContaining(
       }
       return std::nullopt;
     }
-    longest = std::max(longest, literal.size());
   }
-  std::vector<LiteralSearch> searches(literals.begin(), literals.end());
+  if (!wanted_search_ || !wanted_search_->IsFor(literals)) {
+    wanted_search_ = std::make_unique<WantedSearch>(literals);
+  }
+  const WantedSearch& search = *wanted_search_;
+  const std::size_t longest = search.longest;
 
   // Positions in text_ below which the buffer is known to hold no opening
   // quote, no start of a literal, no delimiter (past position_). Each part
@@ -204,19 +202,17 @@ std::optional<std::wstring> ConfigFieldReader::NextFieldContaining(
     const std::wstring_view text(text_);
     if (literal_hit == std::wstring_view::npos || literal_hit < position_) {
       literal_from = std::max(literal_from, position_);
-      literal_hit = std::wstring_view::npos;
-      for (const LiteralSearch& search : searches)
-        literal_hit = std::min(literal_hit, search.Find(text, literal_from));
+      literal_hit = search.text.Find(text, literal_from);
       if (literal_hit == std::wstring_view::npos) {
         literal_from = std::max(literal_from, text.size() - std::min(text.size(), longest - 1));
       }
     }
     quote_from = std::max(quote_from, position_);
-    const std::size_t quote = FindOpeningQuote(text, position_, quote_from);
+    const std::size_t quote = FindOpeningQuote<wchar_t>(text, position_, quote_from);
     quote_from = quote == std::wstring_view::npos ? text.size() : quote;
     const std::size_t hit = std::min(quote, literal_hit);
     if (hit != std::wstring_view::npos) {
-      std::size_t delimiter = text.substr(position_, hit - position_).find_last_of(kFieldEnds);
+      std::size_t delimiter = FindLastFieldEnd(text.substr(position_, hit - position_));
       if (delimiter != std::wstring_view::npos) position_ += delimiter + 1;
       std::optional<std::wstring> field = NextField();
       if (!field || wanted(*field)) return field;
@@ -226,14 +222,87 @@ std::optional<std::wstring> ConfigFieldReader::NextFieldContaining(
     // Whole fields up to the last delimiter hold nothing wanted; the field
     // still open may go on in the next chunk.
     delimiter_from = std::max(delimiter_from, position_);
-    std::size_t delimiter = text.substr(delimiter_from).find_last_of(kFieldEnds);
+    std::size_t delimiter = FindLastFieldEnd(text.substr(delimiter_from));
     if (delimiter != std::wstring_view::npos) position_ = delimiter_from + delimiter + 1;
     delimiter_from = text.size();
+    switch (search.byte_literals.empty() ? Skim::NotPossible : SkimBytes(search)) {
+      case Skim::Candidate: {
+        std::optional<std::wstring> field = NextField();
+        if (!field || wanted(*field)) return field;
+        quote_from = literal_from = delimiter_from = position_;
+        literal_hit = std::wstring_view::npos;
+        dropped = dropped_;
+        continue;
+      }
+      case Skim::End:
+        return std::nullopt;
+      case Skim::NotPossible:
+        break;
+    }
     if (!ReadMore()) {
       position_ = text_.size();
       return std::nullopt;
     }
   }
+}
+
+// The text path above decodes every byte and searches characters; over the
+// bytes of an ASCII-compatible file the same search can run before decoding,
+// and the fields that hold nothing wanted need no decoding at all (only, in
+// UTF-8, the check that they are UTF-8). What is left of the text goes back
+// to bytes first, which is exact because it is ASCII and the decoder has
+// nothing of its own pending after it but bytes, which it gives back too.
+ConfigFieldReader::Skim ConfigFieldReader::SkimBytes(const WantedSearch& search) {
+  const std::wstring_view rest = std::wstring_view(text_).substr(position_);
+  if (!decoder_.PassesAsciiThrough() || !std::all_of(rest.begin(), rest.end(), IsAscii)) {
+    return Skim::NotPossible;
+  }
+  std::vector<unsigned char> back(rest.begin(), rest.end());
+  decoder_.TakePending(back);
+  raw_.PutBack(back);
+  dropped_ += text_.size();
+  text_.clear();
+  position_ = 0;
+
+  // raw_ starts a field. Offsets in raw_ below which it holds no opening
+  // quote, no start of a literal, no delimiter.
+  std::size_t quote_from = 0;
+  std::size_t literal_from = 0;
+  std::size_t delimiter_from = 0;
+  for (;;) {
+    const std::span<const unsigned char> bytes = raw_.Bytes();
+    const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const std::size_t hit = std::min(FindOpeningQuote<char>(view, 0, quote_from),
+                                     search.bytes.Find(view, literal_from));
+    if (hit != std::string_view::npos) {
+      const std::size_t delimiter = FindLastFieldEnd(view.substr(0, hit));
+      PassBytes(delimiter == std::string_view::npos ? 0 : delimiter + 1);
+      return Skim::Candidate;
+    }
+    // Whole fields up to the last delimiter hold nothing wanted.
+    quote_from = view.size();
+    literal_from = view.size() - std::min(view.size(), search.longest - 1);
+    const std::size_t delimiter = FindLastFieldEnd(view.substr(delimiter_from));
+    if (delimiter != std::string_view::npos) {
+      const std::size_t passed = delimiter_from + delimiter + 1;
+      PassBytes(passed);
+      quote_from -= passed;
+      literal_from = literal_from > passed ? literal_from - passed : 0;
+    }
+    delimiter_from = raw_.Bytes().size();
+
+    if (raw_.ReadFrom(source_, kChunkBytes) == 0) {
+      // What is left is the last field, and nothing in it is wanted.
+      source_done_ = decoder_finished_ = true;
+      raw_.Clear();
+      return Skim::End;
+    }
+  }
+}
+
+void ConfigFieldReader::PassBytes(std::size_t count) {
+  decoder_.Pass(raw_.Bytes().first(count));
+  raw_.Take(count);
 }
 
 }  // namespace updstart

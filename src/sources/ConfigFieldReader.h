@@ -2,11 +2,14 @@
 // stays bounded by the longest field, whatever the file's size.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
+#include "sources/ByteQueue.h"
 #include "sources/TextDecoder.h"
 
 namespace updstart {
@@ -19,6 +22,9 @@ namespace updstart {
 class ConfigFieldReader {
  public:
   ConfigFieldReader(ByteSource& source, TextDecoder::AnsiDecoder ansi);
+  ~ConfigFieldReader();
+  ConfigFieldReader(const ConfigFieldReader&) = delete;
+  ConfigFieldReader& operator=(const ConfigFieldReader&) = delete;
 
   // The next field, or nullopt at the end of the file.
   std::optional<std::wstring> NextField();
@@ -35,6 +41,17 @@ class ConfigFieldReader {
   // buffer; false at the end.
   bool ReadMore();
   bool AtEnd() { return position_ == text_.size() && !Fill(); }
+
+  struct WantedSearch;
+  enum class Skim { NotPossible, Candidate, End };
+  // From a field start, passes over the fields ahead that hold none of the
+  // literals of `search` (all ASCII) and no opening quote, searching raw bytes. Candidate:
+  // the unread text is empty and raw_ starts the next field that may be
+  // wanted. End: nothing else is wanted. NotPossible: the text path goes on.
+  Skim SkimBytes(const WantedSearch& search);
+  // Hands the first `count` bytes of raw_, whole fields that are not wanted,
+  // to the decoder to pass over, and drops them.
+  void PassBytes(std::size_t count);
   // Passes over characters up to (not including) one of `stops`, or to the
   // end of the file, appending them to `field` unless it is null; true when a
   // stop was found.
@@ -48,7 +65,11 @@ class ConfigFieldReader {
   std::size_t position_ = 0;
   // Characters read and dropped from the front of text_ so far.
   std::size_t dropped_ = 0;
+  // Bytes read but not yet decoded: ReadMore decodes them before it reads on.
+  ByteQueue raw_;
   bool source_done_ = false;
+  bool decoder_finished_ = false;
+  std::unique_ptr<WantedSearch> wanted_search_;
 };
 
 }  // namespace updstart

@@ -32,7 +32,7 @@ Utf8Lead LeadOf(unsigned char byte) {
 
 // Where the run of ASCII bytes that goes on at `from` ends. Eight bytes are
 // tested at once: this runs over nearly every byte of a big file.
-std::size_t AsciiRunEnd(const std::vector<unsigned char>& bytes, std::size_t from) {
+std::size_t AsciiRunEnd(std::span<const unsigned char> bytes, std::size_t from) {
   std::size_t end = from;
   while (end + 8 <= bytes.size()) {
     std::uint64_t word;
@@ -73,6 +73,24 @@ void TextDecoder::Decode(std::span<const unsigned char> bytes, std::wstring& out
 }
 
 void TextDecoder::Finish(std::wstring& out) { DecodePending(out, true); }
+
+bool TextDecoder::PassesAsciiThrough() const {
+  return encoding_ == Encoding::Utf8 || encoding_ == Encoding::Ansi;
+}
+
+void TextDecoder::TakePending(std::vector<unsigned char>& bytes) {
+  bytes.insert(bytes.end(), pending_.begin(), pending_.end());
+  pending_.clear();
+}
+
+void TextDecoder::Pass(std::span<const unsigned char> bytes) {
+  if (encoding_ == Encoding::Ansi && pending_.empty()) return;  // nothing to learn from them
+  if (encoding_ == Encoding::Utf8 && pending_.empty() && AsciiRunEnd(bytes, 0) == bytes.size()) {
+    return;
+  }
+  std::wstring unwanted;
+  Decode(bytes, unwanted);
+}
 
 void TextDecoder::DecodePending(std::wstring& out, bool at_end) {
   if (encoding_ == Encoding::Unknown) DetectEncoding(at_end);

@@ -24,6 +24,17 @@ class TextDecoder {
   // Appends whatever is still waiting; call once at the end of the file.
   void Finish(std::wstring& out);
 
+  // Whether the encoding is known and keeps every ASCII character the one
+  // byte it is in ASCII (UTF-8, the ANSI code page).
+  bool PassesAsciiThrough() const;
+  // Appends the bytes still waiting for the rest of their character, and
+  // forgets them: their reader puts them back in front of the bytes it has.
+  void TakePending(std::vector<unsigned char>& bytes);
+  // Goes over bytes whose text is not wanted, as Decode would: they may
+  // still show that the file is not UTF-8. With nothing pending, and `bytes`
+  // ending in a delimiter, nothing is pending afterwards either.
+  void Pass(std::span<const unsigned char> bytes);
+
  private:
   enum class Encoding { Unknown, Utf8, Utf16Le, Utf16Be, Ansi };
 

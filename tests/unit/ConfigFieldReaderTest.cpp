@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "platform/Platform.h"
 #include "sources/ConfigFieldReader.h"
@@ -99,6 +100,19 @@ TEST(ConfigFieldReaderTest, BinaryDataNeverStopsTheScan) {
   EXPECT_EQ(fields.back(), L"http://update01.nordavin.example");
 }
 
+// Lines of XML with quotes in every line, commas inside quoted values, and a
+// wanted field now and then, as update configurations look.
+std::string XmlLike(int lines) {
+  std::string xml;
+  for (int i = 0; i < lines; ++i) {
+    xml += "  <source url=\"http://host" + std::to_string(i % 17) + ".example/pin/" +
+           (i % 97 == 0 ? "x" : "y") + "\" weight=\"" + std::to_string(i % 100) +
+           "\" region=\"eu,ru,as\"/>\r\n";
+    if (i % 500 == 0) xml += "\"needle\r\n\",\t\"quoted, needle\"\r\n";
+  }
+  return xml;
+}
+
 // The fast way to the wanted fields must find exactly those the careful way
 // finds, whatever the quotes, line ends and chunk borders.
 TEST(ConfigFieldReaderTest, WantedFieldsAreThoseOfTheFieldByFieldScan) {
@@ -109,6 +123,17 @@ TEST(ConfigFieldReaderTest, WantedFieldsAreThoseOfTheFieldByFieldScan) {
       "x\"needle\",\"un,terminated needle",
       "url=\"a,needle\" w=\"1\"\r\n \t\"needle,z\" tail,  \"pin/x\r\n\"\r\n",
       "a,needle,b\r\n\"never closed\r\n  ",
+      // Not UTF-8 far into the file: what follows is in the ANSI code page,
+      // even bytes that would be UTF-8, though nothing around the first
+      // byte that is not was wanted.
+      std::string(70000, 'a') + ",\xFF junk\r\n" + std::string(70000, 'b') + ",\xD0\x9Fneedle\r\n",
+      // Cyrillic where the first chunk of 64 KiB ends, then a quote after a
+      // line end split between the second and the third.
+      std::string(65528, 'c') +
+          ",\xD0\x9F\xD0\x9F\xD0\x9F"
+          "d" +
+          std::string(65535, 'e') + "\r\n \"x,needle\",\"pin/x",
+      XmlLike(2000),
       std::string(70000, 'q') + ",\"" + std::string(70000, 'q') + "\",needle",
       std::string(70000, 'a') + "needle" + std::string(70000, 'b') + ",pin/x",
       "nee\r\ndle,pi\nn/x,needle\"",
