@@ -52,8 +52,16 @@ void TestServer(benchmark::State& state) { Match(state, TestServerPattern(), fal
 
 constexpr int64_t kMiB = 1 << 20;
 
-BENCHMARK(RegularMirror)->Arg(10 * kMiB)->Arg(100 * kMiB)->Unit(benchmark::kMillisecond);
-BENCHMARK(TestServer)->Arg(10 * kMiB)->Arg(100 * kMiB)->Unit(benchmark::kMillisecond);
+BENCHMARK(RegularMirror)
+    ->Arg(10 * kMiB)
+    ->Arg(20 * kMiB)
+    ->Arg(200 * kMiB)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(TestServer)
+    ->Arg(10 * kMiB)
+    ->Arg(20 * kMiB)
+    ->Arg(200 * kMiB)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
