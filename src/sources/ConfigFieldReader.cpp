@@ -39,10 +39,17 @@ constexpr std::size_t kRawPieceBytes = std::size_t{4} * 1024;
 
 bool IsAscii(wchar_t c) { return static_cast<std::uint32_t>(c) < 0x80; }
 
+// The literals as the bytes they must be in any ASCII-compatible file, or
+// nothing when that does not hold: a character outside ASCII has other bytes
+// in each encoding, and the ANSI code page shows a byte it cannot map as
+// "?", which is then in the text but not among the bytes.
 std::vector<std::string> AsciiBytes(const std::vector<std::wstring>& literals) {
   std::vector<std::string> bytes;
   for (const std::wstring& literal : literals) {
-    if (!std::all_of(literal.begin(), literal.end(), IsAscii)) return {};
+    if (!std::all_of(literal.begin(), literal.end(), IsAscii) ||
+        literal.find(L'?') != std::wstring::npos) {
+      return {};
+    }
     bytes.emplace_back(literal.begin(), literal.end());
   }
   return bytes;
@@ -68,7 +75,7 @@ struct ConfigFieldReader::WantedSearch {
   }
 
   const std::vector<std::wstring> literals;
-  const std::vector<std::string> byte_literals;  // empty unless every literal is ASCII
+  const std::vector<std::string> byte_literals;  // empty when the skim cannot find them
   const LiteralsSearch<wchar_t> text;
   const LiteralsSearch<char> bytes;
   std::size_t longest = 0;
@@ -254,7 +261,9 @@ std::optional<std::wstring> ConfigFieldReader::NextFieldContaining(
 // nothing of its own pending after it but bytes, which it gives back too.
 ConfigFieldReader::Skim ConfigFieldReader::SkimBytes(const WantedSearch& search) {
   const std::wstring_view rest = std::wstring_view(text_).substr(position_);
-  if (!decoder_.PassesAsciiThrough() || !std::all_of(rest.begin(), rest.end(), IsAscii)) {
+  // At the end of the file the text path has all there is left.
+  if (source_done_ || !decoder_.PassesAsciiThrough() ||
+      !std::all_of(rest.begin(), rest.end(), IsAscii)) {
     return Skim::NotPossible;
   }
   std::vector<unsigned char> back(rest.begin(), rest.end());

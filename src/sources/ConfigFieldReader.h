@@ -31,7 +31,8 @@ class ConfigFieldReader {
 
   // The next field that contains one of `literals`, or nullopt at the end of
   // the file: what NextField would give with the others left out, but much
-  // faster over long files where few fields are wanted.
+  // faster over long files where few fields are wanted. (A NextField after
+  // it may first give an empty field, where a CR LF was split in passing.)
   std::optional<std::wstring> NextFieldContaining(std::span<const std::wstring_view> literals);
 
  private:

@@ -34,9 +34,6 @@ std::size_t FindLastFieldEnd(std::basic_string_view<Char> text) {
   return std::basic_string_view<Char>::npos;
 }
 
-// The first quote at or after `from` that opens a field: nothing but blanks
-// between it and a delimiter or `field_start`. Every quote before `from` is
-// known to sit inside a field.
 // The next quote at or after `at`, or npos. Quotes come close together in
 // XML, where a call of the library's find costs more than the search itself,
 // so bytes are looked at eight at a time in a machine word instead.
@@ -58,6 +55,9 @@ std::size_t FindQuote(std::basic_string_view<Char> text, std::size_t at) {
   return text.find(Char{'"'}, at);
 }
 
+// The first quote at or after `from` that opens a field: nothing but blanks
+// between it and a delimiter or `field_start`. Every quote before `from` is
+// known to sit inside a field.
 template <typename Char>
 std::size_t FindOpeningQuote(std::basic_string_view<Char> text, std::size_t field_start,
                              std::size_t from) {
@@ -76,8 +76,7 @@ std::size_t FindOpeningQuote(std::basic_string_view<Char> text, std::size_t fiel
 // the window's last two places (pairs are rarer than characters, so the
 // skips are longer); most of the text is passed over without a look. The
 // table is indexed by the low bytes of a pair; pairs that share them take
-// the smallest skip, which is safe. Literals shorter than two characters are
-// found with plain finds.
+// the smallest skip, which is safe.
 template <typename Char>
 class LiteralsSearch {
  public:
@@ -88,6 +87,11 @@ class LiteralsSearch {
     for (const auto& literal : literals) literals_.emplace_back(literal);
     window_ = literals_.empty() ? 0 : literals_.front().size();
     for (View literal : literals_) window_ = std::min(window_, literal.size());
+    if (window_ == 1) {
+      starts_.assign(256, false);
+      for (View literal : literals_) starts_[LowByte(literal.front())] = true;
+      return;
+    }
     if (window_ < 2) return;
     skips_.assign(std::size_t{1} << 16, Skip(window_ - 1));
     for (View literal : literals_) {
@@ -101,10 +105,17 @@ class LiteralsSearch {
 
   // The first place at or after `from` where one of the literals starts, or npos.
   std::size_t Find(View text, std::size_t from) const {
-    if (window_ < 2) {
-      std::size_t first = text.npos;
-      for (View literal : literals_) first = std::min(first, text.find(literal, from));
-      return first;
+    if (window_ == 0) return literals_.empty() || from > text.size() ? text.npos : from;
+    if (window_ == 1) {
+      // No skips with a literal of one character: every place is looked at,
+      // but only up to the first that starts a literal.
+      for (std::size_t at = from; at < text.size(); ++at) {
+        if (!starts_[LowByte(text[at])]) continue;
+        for (View literal : literals_) {
+          if (text.compare(at, literal.size(), literal) == 0) return at;
+        }
+      }
+      return text.npos;
     }
     const std::uint8_t* skips = skips_.data();
     for (std::size_t at = from; at + window_ <= text.size();) {
@@ -124,9 +135,11 @@ class LiteralsSearch {
  private:
   using Unsigned = std::make_unsigned_t<Char>;
 
+  static std::size_t LowByte(Char c) {
+    return static_cast<std::size_t>(static_cast<Unsigned>(c)) & 0xFF;
+  }
   static std::size_t Index(Char first, Char second) {
-    return ((static_cast<std::size_t>(static_cast<Unsigned>(first)) & 0xFF) << 8) |
-           (static_cast<std::size_t>(static_cast<Unsigned>(second)) & 0xFF);
+    return (LowByte(first) << 8) | LowByte(second);
   }
   // Skips longer than a byte holds are cut, which is safe.
   static std::uint8_t Skip(std::size_t length) {
@@ -136,6 +149,7 @@ class LiteralsSearch {
   std::vector<View> literals_;
   std::size_t window_ = 0;
   std::vector<std::uint8_t> skips_;
+  std::vector<bool> starts_;  // by low byte: may a literal start with it
 };
 
 }  // namespace updstart

@@ -81,6 +81,7 @@ bool TextDecoder::PassesAsciiThrough() const {
 void TextDecoder::TakePending(std::vector<unsigned char>& bytes) {
   bytes.insert(bytes.end(), pending_.begin(), pending_.end());
   pending_.clear();
+  ansi_without_delimiter_ = 0;
 }
 
 void TextDecoder::Pass(std::span<const unsigned char> bytes) {
@@ -163,6 +164,7 @@ void TextDecoder::DecodeUtf8(std::wstring& out, bool at_end) {
       // Not UTF-8 after all: the rest of the file is in the ANSI code page.
       pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(i));
       encoding_ = Encoding::Ansi;
+      ansi_without_delimiter_ = 0;
       DecodeAnsi(out, at_end);
       return;
     }
@@ -205,14 +207,19 @@ void TextDecoder::DecodeAnsi(std::wstring& out, bool at_end) {
   // the second byte of a character, so no character is split.
   std::size_t cut = pending_.size();
   if (!at_end) {
-    auto last = std::find_if(pending_.rbegin(), pending_.rend(), [](unsigned char byte) {
+    // Only the bytes that came since the last call can hold a delimiter: a
+    // long line is searched once, not again with every chunk.
+    const auto searched = pending_.rend() - static_cast<std::ptrdiff_t>(ansi_without_delimiter_);
+    auto last = std::find_if(pending_.rbegin(), searched, [](unsigned char byte) {
       return byte == '\n' || byte == '\r' || byte == ',';
     });
-    cut = static_cast<std::size_t>(pending_.rend() - last);
+    cut = last == searched ? 0 : static_cast<std::size_t>(pending_.rend() - last);
   }
-  if (cut == 0) return;
-  out += ansi_(std::span<const unsigned char>(pending_.data(), cut));
-  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(cut));
+  if (cut > 0) {
+    out += ansi_(std::span<const unsigned char>(pending_.data(), cut));
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(cut));
+  }
+  ansi_without_delimiter_ = pending_.size();
 }
 
 }  // namespace updstart

@@ -14,6 +14,10 @@ namespace updstart {
 // and the ANSI code page from the first byte that is not.
 class TextDecoder {
  public:
+  // Turns bytes of the ANSI code page into text. Every ANSI code page keeps
+  // ASCII as it is, and the field reader counts on that: a byte below 0x80
+  // is that character, and bytes from 0x80 up give characters from 0x80 up
+  // or "?" for what the code page cannot map.
   using AnsiDecoder = std::function<std::wstring(std::span<const unsigned char>)>;
 
   explicit TextDecoder(AnsiDecoder ansi) : ansi_(std::move(ansi)) {}
@@ -48,6 +52,9 @@ class TextDecoder {
   AnsiDecoder ansi_;
   Encoding encoding_ = Encoding::Unknown;
   std::vector<unsigned char> pending_;
+  // In the ANSI code page: how many bytes at the front of pending_ are known
+  // to hold no delimiter.
+  std::size_t ansi_without_delimiter_ = 0;
 };
 
 void AppendCodePoint(char32_t code_point, std::wstring& out);

@@ -67,14 +67,13 @@ std::vector<std::wstring> ReadFields(std::span<const std::uint8_t> data,
   return fields;
 }
 
-// The fast way to wanted fields against the field-by-field scan; short
-// literals so that the fuzzer meets them often, one of a single character.
+// The fast way to wanted fields against the field-by-field scan.
 void CheckWantedFields(std::span<const std::uint8_t> data, std::vector<std::size_t> sizes,
-                       const std::vector<std::wstring>& all) {
-  const std::wstring_view literals[] = {L"ab", L"c/d", L"q"};
+                       const std::vector<std::wstring>& all,
+                       std::span<const std::wstring_view> literals) {
   std::vector<std::wstring> expected;
   for (const std::wstring& field : all) {
-    if (std::any_of(std::begin(literals), std::end(literals), [&](std::wstring_view literal) {
+    if (std::any_of(literals.begin(), literals.end(), [&](std::wstring_view literal) {
           return field.find(literal) != std::wstring::npos;
         })) {
       expected.push_back(field);
@@ -136,7 +135,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (ReadFields(bytes, {1}) != whole) std::abort();
   if (ReadFields(bytes, UnevenSizes(bytes)) != whole) std::abort();
   for (const std::wstring& field : whole) CheckField(field);
-  CheckWantedFields(bytes, {1}, whole);
-  CheckWantedFields(bytes, UnevenSizes(bytes), whole);
+  // Short literals, so that the fuzzer meets them often, one of a single
+  // character; and a "?", which the code page also makes of bytes it
+  // cannot map.
+  const std::wstring_view literals[] = {L"ab", L"c/d", L"q"};
+  const std::wstring_view with_question_mark[] = {L"?a", L"b"};
+  CheckWantedFields(bytes, {1}, whole, literals);
+  CheckWantedFields(bytes, UnevenSizes(bytes), whole, literals);
+  CheckWantedFields(bytes, UnevenSizes(bytes), whole, with_question_mark);
   return 0;
 }

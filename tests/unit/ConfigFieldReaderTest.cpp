@@ -116,7 +116,8 @@ std::string XmlLike(int lines) {
 // The fast way to the wanted fields must find exactly those the careful way
 // finds, whatever the quotes, line ends and chunk borders.
 TEST(ConfigFieldReaderTest, WantedFieldsAreThoseOfTheFieldByFieldScan) {
-  const std::wstring_view literals[] = {L"needle", L"pin/x"};
+  const std::wstring_view long_literals[] = {L"needle", L"pin/x"};
+  const std::wstring_view with_one_character[] = {L"needle", L"q"};
   const std::string inputs[] = {
       "a,needle,b\r\nc pin/x d\n",
       "\"quoted, needle\",x,\"pin/\"x\r\n  needle  \r",
@@ -142,24 +143,49 @@ TEST(ConfigFieldReaderTest, WantedFieldsAreThoseOfTheFieldByFieldScan) {
       "",
       "\r\n\r\n,,,needle",
   };
-  for (const std::string& input : inputs) {
-    for (std::size_t step : {std::size_t{1}, std::size_t{5}, std::size_t{65536}}) {
-      Chunks all_fields(input, step);
-      ConfigFieldReader careful(all_fields, Cp1251);
-      V expected;
-      while (auto field = careful.NextField()) {
-        if (field->find(literals[0]) != std::wstring::npos ||
-            field->find(literals[1]) != std::wstring::npos) {
-          expected.push_back(*field);
+  for (std::span<const std::wstring_view> literals :
+       {std::span<const std::wstring_view>(long_literals),
+        std::span<const std::wstring_view>(with_one_character)}) {
+    for (const std::string& input : inputs) {
+      for (std::size_t step : {std::size_t{1}, std::size_t{5}, std::size_t{65536}}) {
+        Chunks all_fields(input, step);
+        ConfigFieldReader careful(all_fields, Cp1251);
+        V expected;
+        while (auto field = careful.NextField()) {
+          if (std::any_of(literals.begin(), literals.end(), [&](std::wstring_view literal) {
+                return field->find(literal) != std::wstring::npos;
+              })) {
+            expected.push_back(*field);
+          }
         }
+        Chunks wanted_fields(input, step);
+        ConfigFieldReader fast(wanted_fields, Cp1251);
+        V found;
+        while (auto field = fast.NextFieldContaining(literals)) found.push_back(*field);
+        EXPECT_EQ(found, expected)
+            << "input " << (&input - inputs) << ", chunks of " << step << ", literals "
+            << (literals.data() == long_literals ? "long" : "short");
       }
-      Chunks wanted_fields(input, step);
-      ConfigFieldReader fast(wanted_fields, Cp1251);
-      V found;
-      while (auto field = fast.NextFieldContaining(literals)) found.push_back(*field);
-      EXPECT_EQ(found, expected) << "input " << (&input - inputs) << ", chunks of " << step;
     }
   }
+}
+
+// A code page shows a byte it cannot map as "?": a wanted "?" is found in the
+// text, though no byte of the file is one.
+TEST(ConfigFieldReaderTest, QuestionMarksOfTheCodePageAreFoundLikeAnyCharacter) {
+  auto unmapped = [](std::span<const unsigned char> bytes) {
+    std::wstring text;
+    for (unsigned char b : bytes) text.push_back(b < 0x80 ? static_cast<wchar_t>(b) : L'?');
+    return text;
+  };
+  const std::wstring_view literals[] = {L"?0x"};
+  Chunks chunks("\xFF," + std::string(70000, 'x') +
+                    ",\x81"
+                    "0x\r\n",
+                65536);
+  ConfigFieldReader reader(chunks, unmapped);
+  EXPECT_EQ(reader.NextFieldContaining(literals), L"?0x");
+  EXPECT_EQ(reader.NextFieldContaining(literals), std::nullopt);
 }
 
 TEST(ConfigFieldReaderTest, LongFieldsComeWhole) {
