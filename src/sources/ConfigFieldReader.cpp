@@ -16,8 +16,6 @@ namespace {
 constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
 constexpr const wchar_t* kFieldEnds = L",\r\n";
 
-bool IsBlank(wchar_t c) { return IsFieldBlank(c); }
-
 // Where the next of `stops` stands in `text`; a plain loop, since the
 // library's find_first_of looks each character up in the set one call at a
 // time, and this runs over every character of the file.
@@ -132,7 +130,7 @@ bool ConfigFieldReader::TakeUntil(const wchar_t* stops, std::wstring* field) {
 }
 
 void ConfigFieldReader::SkipBlanks() {
-  while (!AtEnd() && IsBlank(text_[position_])) ++position_;
+  while (!AtEnd() && IsFieldBlank(text_[position_])) ++position_;
 }
 
 void ConfigFieldReader::SkipDelimiter() {
@@ -151,7 +149,7 @@ std::optional<std::wstring> ConfigFieldReader::NextField() {
     TakeUntil(kFieldEnds, nullptr);
   } else {
     TakeUntil(kFieldEnds, &field);
-    while (!field.empty() && IsBlank(field.back())) field.pop_back();
+    while (!field.empty() && IsFieldBlank(field.back())) field.pop_back();
   }
   SkipDelimiter();
   return field;
