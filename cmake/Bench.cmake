@@ -31,6 +31,7 @@ else()
     ${CMAKE_SOURCE_DIR}/src/sources/ConfigFieldReader.cpp
     ${CMAKE_SOURCE_DIR}/src/sources/TextDecoder.cpp
     ${CMAKE_SOURCE_DIR}/src/sources/DefaultSource.cpp
+    ${CMAKE_SOURCE_DIR}/src/product/LanguageTests.cpp
     ${CMAKE_SOURCE_DIR}/src/shared/Wildcard.cpp)
 
   find_package(benchmark REQUIRED)

@@ -20,5 +20,5 @@ if(NOT UPDSTART_TEST_SERVER_HOST MATCHES "-")
   message(FATAL_ERROR "UPDSTART_TEST_SERVER_HOST must contain a hyphen")
 endif()
 
-configure_file(${CMAKE_SOURCE_DIR}/src/sources/BuildHosts.h.in
-               ${CMAKE_BINARY_DIR}/generated/sources/BuildHosts.h @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/src/shared/BuildHosts.h.in
+               ${CMAKE_BINARY_DIR}/generated/shared/BuildHosts.h @ONLY)

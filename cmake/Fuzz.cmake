@@ -24,6 +24,6 @@ set(src ${CMAKE_SOURCE_DIR}/src)
 updstart_add_fuzzer(wildcard_fuzzer ${src}/shared/Wildcard.cpp)
 updstart_add_fuzzer(config_fields_fuzzer ${src}/sources/ConfigFieldReader.cpp
                     ${src}/sources/TextDecoder.cpp ${src}/sources/DefaultSource.cpp
-                    ${src}/shared/Wildcard.cpp)
+                    ${src}/product/LanguageTests.cpp ${src}/shared/Wildcard.cpp)
 updstart_add_fuzzer(command_line_fuzzer ${src}/app/CommandLine.cpp)
 updstart_add_fuzzer(quote_source_fuzzer ${src}/launch/UpdateCommand.cpp)

@@ -7,8 +7,8 @@
 
 #include <string>
 
+#include "shared/BuildHosts.h"
 #include "shared/Wildcard.h"
-#include "sources/BuildHosts.h"
 
 namespace {
 

@@ -1,9 +1,14 @@
+// Form1's start-up sequence and its window-level events.
 #include "app/Form1.h"
 
+#include "app/AppIdentity.h"
 #include "app/CommandLine.h"
 #include "app/ExitCodes.h"
 #include "app/Version.h"
 #include "product/Detection.h"
+#include "product/LanguageTests.h"
+#include "product/OutdatedNotice.h"
+#include "product/ProductTexts.h"
 #include "shared/DecimalText.h"
 #include "shared/Wildcard.h"
 
@@ -28,7 +33,7 @@ std::optional<int> Form1::Form_Load() {
 
   std::optional<ProductRecord> found = DetectProduct(platform_);
   if (!found) {
-    platform_.ShowCriticalMessage(L"Nordavin Antivirus was not found", std::nullopt);
+    platform_.ShowCriticalMessage(L"Nordavin Antivirus was not found", kApplicationTitle);
     Form_Unload();
     return kExitProductNotFound;
   }
@@ -68,6 +73,46 @@ void Form1::SelectOption(ControlName option) {
     default:
       break;
   }
+}
+
+void Form1::ShowProductTexts() {
+  const std::wstring& locale = product_.sLocalization;
+  ControlState& notice = window_[ControlName::Label4];
+  ControlState& link = window_[ControlName::Label5];
+  switch (DecideOutdatedNotice(product_.sProductName, product_.BuildNumber)) {
+    case OutdatedNotice::None:
+      break;
+    case OutdatedNotice::Exempt:
+      notice.caption.clear();
+      link.caption.clear();
+      break;
+    case OutdatedNotice::Shown: {
+      const NoticeTexts texts = OutdatedNoticeTexts(locale);
+      notice.caption = texts.notice;
+      link.caption = texts.link;
+      link.visible = true;
+      break;
+    }
+  }
+
+  window_[ControlName::Label3].caption = DetectedProductLine(product_.sProductName, locale);
+
+  if (!ControlTextsAreRussian(locale)) return;
+  const RussianControlTexts& russian = kRussianControlTexts;
+  window_[ControlName::Option2].caption = russian.regular_option;
+  window_[ControlName::Option1].caption = russian.test_option;
+  window_[ControlName::Command1].caption = russian.update;
+  window_[ControlName::Command2].caption = russian.close;
+  window_[ControlName::Label1].caption = russian.source_prompt;
+  window_.combo.tool_tip = russian.source_tool_tip;
+  window_[ControlName::Option3].caption = russian.folder_option;
+}
+
+void Form1::Label5_Click() {
+  // The file browser by its full path, never whatever "Explorer" the search
+  // order would find first. A failure is not reported.
+  platform_.StartProcess(platform_.WindowsFolder() + L"\\explorer.exe",
+                         ProductUpdatesPageCommand(product_.sLocalization), WindowShow::Normal);
 }
 
 // Kept as the hook the start-up sequence and "Update" both call; it does nothing.

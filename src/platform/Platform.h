@@ -44,10 +44,8 @@ class Platform {
   // 32-bit program sees; nullptr when it does not exist or cannot be opened.
   virtual std::unique_ptr<RegistryKey> OpenMachineKey(std::wstring_view sub_key) = 0;
 
-  // A modal box with the critical icon and one OK button. Without a title the
-  // box carries the application's title.
-  virtual void ShowCriticalMessage(std::wstring_view text,
-                                   std::optional<std::wstring_view> title) = 0;
+  // A modal box with the critical icon and one OK button.
+  virtual void ShowCriticalMessage(std::wstring_view text, std::wstring_view title) = 0;
 
   // Lets the user drag the main window as if its title bar had been pressed.
   virtual void BeginWindowMove() = 0;

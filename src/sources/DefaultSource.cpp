@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#include "product/LanguageTests.h"
+#include "shared/BuildHosts.h"
 #include "shared/Wildcard.h"
-#include "sources/BuildHosts.h"
+#include "sources/ConfigFieldReader.h"
 
 namespace updstart {
 
@@ -64,6 +66,31 @@ std::wstring ExtractChannelText(std::wstring_view field) {
   text = From(text, FindIgnoringCase(text, L"thgiew") + 8);
   std::reverse(text.begin(), text.end());
   return text;
+}
+
+SourceReport ReadSourceReport(ByteSource& config, const TextDecoder::AnsiDecoder& ansi,
+                              std::wstring_view localization) {
+  SourceReport found;
+  ConfigFieldReader reader(config, ansi);
+  while (std::optional<std::wstring> field = reader.NextFieldContaining(DefaultSourceLiterals())) {
+    switch (ClassifyConfigField(*field)) {
+      case DefaultSourceKind::Regular:
+        found.report = RegularReportIsRussian(localization)
+                           ? L"Источник обновления по умолчанию: публичные сервера обновления ЛН "
+                           : L"Default update source: regular Nordavin Lab servers";
+        break;
+      case DefaultSourceKind::TestServer:
+        found.test_server = true;
+        found.report = TestReportIsRussian(localization)
+                           ? L"Источник обновления по умолчанию: тестовые сервера ЛН"
+                           : L"Default update source: Nordavin Lab test servers";
+        found.channel = ExtractChannelText(*field);
+        break;
+      case DefaultSourceKind::Other:
+        break;
+    }
+  }
+  return found;
 }
 
 }  // namespace updstart

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "sources/BuildHosts.h"
+#include "shared/BuildHosts.h"
 
 namespace updstart {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "sources/BuildHosts.h"
+#include "shared/BuildHosts.h"
 #include "sources/ConfigFieldReader.h"
 #include "sources/DefaultSource.h"
 

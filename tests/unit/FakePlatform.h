@@ -25,7 +25,7 @@ class FakePlatform : public Platform {
   std::vector<std::wstring> value_reads;  // "key|value", in read order
   struct Message {
     std::wstring text;
-    std::optional<std::wstring> title;
+    std::wstring title;
   };
   std::vector<Message> messages;
   int window_moves = 0;
@@ -50,10 +50,8 @@ class FakePlatform : public Platform {
     return std::make_unique<Key>(*this, found->first, found->second);
   }
 
-  void ShowCriticalMessage(std::wstring_view text,
-                           std::optional<std::wstring_view> title) override {
-    messages.push_back(
-        {std::wstring(text), title ? std::optional<std::wstring>(*title) : std::nullopt});
+  void ShowCriticalMessage(std::wstring_view text, std::wstring_view title) override {
+    messages.push_back({std::wstring(text), std::wstring(title)});
   }
 
   std::optional<std::uint32_t> StartProcess(std::wstring_view program,

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FakePlatform.h"
+#include "app/AppIdentity.h"
 #include "app/ExitCodes.h"
 #include "app/Form1.h"
 
@@ -45,7 +46,7 @@ TEST_F(Form1StartupTest, WithoutAProductTheBoxIsShownAndTheProgramEnds) {
     EXPECT_EQ(form.Form_Load(), kExitProductNotFound);
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, L"Nordavin Antivirus was not found");
-    EXPECT_EQ(platform.messages[0].title, std::nullopt);
+    EXPECT_EQ(platform.messages[0].title, kApplicationTitle);
     // The window is unloaded, so the notification-area clean-up runs once.
     EXPECT_EQ(platform.tray_requests, std::vector<TrayMessage>{TrayMessage::Delete});
   }

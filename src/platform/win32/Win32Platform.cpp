@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/AppIdentity.h"
 #include "platform/win32/FolderPicker.h"
 #include "platform/win32/Module1.h"
 #include "platform/win32/Registry.h"
@@ -19,11 +18,10 @@ std::unique_ptr<RegistryKey> Win32Platform::OpenMachineKey(std::wstring_view sub
   return OpenMachineKeyForReading(sub_key);
 }
 
-void Win32Platform::ShowCriticalMessage(std::wstring_view text,
-                                        std::optional<std::wstring_view> title) {
+void Win32Platform::ShowCriticalMessage(std::wstring_view text, std::wstring_view title) {
   BeforeModal();
   const std::wstring box_text(text);
-  const std::wstring box_title(title.value_or(kApplicationTitle));
+  const std::wstring box_title(title);
   // A hidden window cannot own a box the user must see.
   HWND owner = main_window_ && IsWindowVisible(main_window_) ? main_window_ : nullptr;
   MessageBoxW(owner, box_text.c_str(), box_title.c_str(),

@@ -21,7 +21,7 @@ class Win32Platform : public Platform {
 
   std::wstring CommandLine() override;
   std::unique_ptr<RegistryKey> OpenMachineKey(std::wstring_view sub_key) override;
-  void ShowCriticalMessage(std::wstring_view text, std::optional<std::wstring_view> title) override;
+  void ShowCriticalMessage(std::wstring_view text, std::wstring_view title) override;
   std::optional<std::uint32_t> StartProcess(std::wstring_view program,
                                             std::wstring_view command_line,
                                             WindowShow show) override;
