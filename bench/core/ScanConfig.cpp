@@ -8,7 +8,6 @@
 #include <string>
 
 #include "platform/Platform.h"
-#include "sources/ConfigFieldReader.h"
 #include "sources/DefaultSource.h"
 
 namespace {
@@ -45,24 +44,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   FileSource source(file);
-  updstart::ConfigFieldReader reader(source, &Latin1);
-  unsigned long candidates = 0;
-  unsigned long regular = 0;
-  unsigned long test_server = 0;
-  while (std::optional<std::wstring> field =
-             reader.NextFieldContaining(updstart::DefaultSourceLiterals())) {
-    ++candidates;
-    switch (updstart::ClassifyConfigField(*field)) {
-      case updstart::DefaultSourceKind::Regular:
-        ++regular;
-        break;
-      case updstart::DefaultSourceKind::TestServer:
-        ++test_server;
-        break;
-      case updstart::DefaultSourceKind::Other:
-        break;
-    }
-  }
-  std::printf("candidates=%lu regular=%lu test_server=%lu\n", candidates, regular, test_server);
+  const updstart::SourceReport report = updstart::ReadSourceReport(source, &Latin1, L"en-US");
+  std::printf("report=%s test_server=%d\n",
+              report.report.empty()                                  ? "none"
+              : report.report.find(L"regular") != std::wstring::npos ? "regular"
+                                                                     : "test",
+              report.test_server ? 1 : 0);
   return 0;
 }

@@ -1,7 +1,6 @@
 #include "sources/DefaultSource.h"
 
 #include <algorithm>
-#include <array>
 
 #include "product/LanguageTests.h"
 #include "shared/BuildHosts.h"
@@ -44,16 +43,6 @@ std::wstring From(std::wstring_view text, std::size_t position) {
 
 }  // namespace
 
-std::span<const std::wstring_view> DefaultSourceLiterals() {
-  // Both patterns are "*literal*".
-  auto literal = [](const std::wstring& pattern) {
-    return std::wstring_view(pattern).substr(1, pattern.size() - 2);
-  };
-  static const std::array<std::wstring_view, 2> literals{literal(RegularPattern()),
-                                                         literal(TestServerPattern())};
-  return literals;
-}
-
 DefaultSourceKind ClassifyConfigField(std::wstring_view field) {
   if (WildcardMatch(field, RegularPattern())) return DefaultSourceKind::Regular;
   if (WildcardMatch(field, TestServerPattern())) return DefaultSourceKind::TestServer;
@@ -72,7 +61,7 @@ SourceReport ReadSourceReport(ByteSource& config, const TextDecoder::AnsiDecoder
                               std::wstring_view localization) {
   SourceReport found;
   ConfigFieldReader reader(config, ansi);
-  while (std::optional<std::wstring> field = reader.NextFieldContaining(DefaultSourceLiterals())) {
+  while (std::optional<std::wstring> field = reader.NextField()) {
     switch (ClassifyConfigField(*field)) {
       case DefaultSourceKind::Regular:
         found.report = RegularReportIsRussian(localization)

@@ -2,7 +2,6 @@
 // configuration, field by field.
 #pragma once
 
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,9 +15,6 @@ enum class DefaultSourceKind { Other, Regular, TestServer };
 // Regular: the field names regular mirror 01. Test server: it names the test
 // server's host, from its first hyphen on, followed by "/test/".
 DefaultSourceKind ClassifyConfigField(std::wstring_view field);
-
-// The texts one of which a field must contain to be Regular or TestServer.
-std::span<const std::wstring_view> DefaultSourceLiterals();
 
 // The channel text of a test-server field: from the second character after
 // its first "=" to just before the two characters that precede the last

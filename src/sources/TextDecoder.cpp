@@ -10,6 +10,9 @@ namespace {
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
+// A byte below 0x40 is a character of its own in every ANSI code page.
+bool StandsAlone(unsigned char byte) { return byte < 0x40; }
+
 // Length of the UTF-8 sequence a lead byte opens, and the range its second
 // byte must fall in (which rules out overlong forms and surrogates); 0 for a
 // byte that cannot open one.
@@ -73,25 +76,6 @@ void TextDecoder::Decode(std::span<const unsigned char> bytes, std::wstring& out
 }
 
 void TextDecoder::Finish(std::wstring& out) { DecodePending(out, true); }
-
-bool TextDecoder::PassesAsciiThrough() const {
-  return encoding_ == Encoding::Utf8 || encoding_ == Encoding::Ansi;
-}
-
-void TextDecoder::TakePending(std::vector<unsigned char>& bytes) {
-  bytes.insert(bytes.end(), pending_.begin(), pending_.end());
-  pending_.clear();
-  ansi_without_delimiter_ = 0;
-}
-
-void TextDecoder::Pass(std::span<const unsigned char> bytes) {
-  if (encoding_ == Encoding::Ansi && pending_.empty()) return;  // nothing to learn from them
-  if (encoding_ == Encoding::Utf8 && pending_.empty() && AsciiRunEnd(bytes, 0) == bytes.size()) {
-    return;
-  }
-  std::wstring unwanted;
-  Decode(bytes, unwanted);
-}
 
 void TextDecoder::DecodePending(std::wstring& out, bool at_end) {
   if (encoding_ == Encoding::Unknown) DetectEncoding(at_end);
@@ -164,7 +148,7 @@ void TextDecoder::DecodeUtf8(std::wstring& out, bool at_end) {
       // Not UTF-8 after all: the rest of the file is in the ANSI code page.
       pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(i));
       encoding_ = Encoding::Ansi;
-      ansi_without_delimiter_ = 0;
+      ansi_searched_ = 0;
       DecodeAnsi(out, at_end);
       return;
     }
@@ -203,23 +187,31 @@ void TextDecoder::DecodeUtf16(std::wstring& out, bool at_end) {
 }
 
 void TextDecoder::DecodeAnsi(std::wstring& out, bool at_end) {
-  // Cut only after a delimiter byte, which no double-byte code page uses as
-  // the second byte of a character, so no character is split.
+  if (passing_run_) {
+    const auto run_end = std::find_if(pending_.begin(), pending_.end(), StandsAlone);
+    passing_run_ = run_end == pending_.end();
+    pending_.erase(pending_.begin(), run_end);
+    ansi_searched_ = 0;
+  }
   std::size_t cut = pending_.size();
   if (!at_end) {
-    // Only the bytes that came since the last call can hold a delimiter: a
-    // long line is searched once, not again with every chunk.
-    const auto searched = pending_.rend() - static_cast<std::ptrdiff_t>(ansi_without_delimiter_);
-    auto last = std::find_if(pending_.rbegin(), searched, [](unsigned char byte) {
-      return byte == '\n' || byte == '\r' || byte == ',';
-    });
+    // Only the bytes that came since the last call can hold the cut: a long
+    // run is searched once, not again with every chunk.
+    const auto searched = pending_.rend() - static_cast<std::ptrdiff_t>(ansi_searched_);
+    auto last = std::find_if(pending_.rbegin(), searched, StandsAlone);
     cut = last == searched ? 0 : static_cast<std::size_t>(pending_.rend() - last);
   }
-  if (cut > 0) {
+  if (cut == 0 && pending_.size() > longest_ansi_run_) {
+    // Decoded this far, the run is already too long to matter; the rest of
+    // it, up to its next byte below 0x40, is passed over.
+    out += ansi_(std::span<const unsigned char>(pending_.data(), longest_ansi_run_));
+    pending_.clear();
+    passing_run_ = true;
+  } else if (cut > 0) {
     out += ansi_(std::span<const unsigned char>(pending_.data(), cut));
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(cut));
   }
-  ansi_without_delimiter_ = pending_.size();
+  ansi_searched_ = pending_.size();
 }
 
 }  // namespace updstart

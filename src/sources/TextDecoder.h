@@ -14,30 +14,23 @@ namespace updstart {
 // and the ANSI code page from the first byte that is not.
 class TextDecoder {
  public:
-  // Turns bytes of the ANSI code page into text. Every ANSI code page keeps
-  // ASCII as it is, and the field reader counts on that: a byte below 0x80
-  // is that character, and bytes from 0x80 up give characters from 0x80 up
-  // or "?" for what the code page cannot map.
+  // Turns bytes of the ANSI code page into text.
   using AnsiDecoder = std::function<std::wstring(std::span<const unsigned char>)>;
 
-  explicit TextDecoder(AnsiDecoder ansi) : ansi_(std::move(ansi)) {}
+  // In the ANSI code page the text is decoded in pieces that end after a
+  // byte below 0x40: such a byte is a whole character in every ANSI code
+  // page (the second byte of a double-byte character is 0x40 or above), so
+  // no piece splits one. A run of more than `longest_ansi_run` bytes without
+  // such a byte is decoded only that far, the rest of it passed over, so that
+  // memory stays bounded; its reader has no use for so long a run.
+  TextDecoder(AnsiDecoder ansi, std::size_t longest_ansi_run)
+      : ansi_(std::move(ansi)), longest_ansi_run_(longest_ansi_run) {}
 
   // Appends the text of `bytes` to `out`. Bytes of a character that goes on
   // in the next chunk wait for it.
   void Decode(std::span<const unsigned char> bytes, std::wstring& out);
   // Appends whatever is still waiting; call once at the end of the file.
   void Finish(std::wstring& out);
-
-  // Whether the encoding is known and keeps every ASCII character the one
-  // byte it is in ASCII (UTF-8, the ANSI code page).
-  bool PassesAsciiThrough() const;
-  // Appends the bytes still waiting for the rest of their character, and
-  // forgets them: their reader puts them back in front of the bytes it has.
-  void TakePending(std::vector<unsigned char>& bytes);
-  // Goes over bytes whose text is not wanted, as Decode would: they may
-  // still show that the file is not UTF-8. With nothing pending, and `bytes`
-  // ending in a delimiter, nothing is pending afterwards either.
-  void Pass(std::span<const unsigned char> bytes);
 
  private:
   enum class Encoding { Unknown, Utf8, Utf16Le, Utf16Be, Ansi };
@@ -50,11 +43,14 @@ class TextDecoder {
   void DecodePending(std::wstring& out, bool at_end);
 
   AnsiDecoder ansi_;
+  std::size_t longest_ansi_run_;
   Encoding encoding_ = Encoding::Unknown;
   std::vector<unsigned char> pending_;
   // In the ANSI code page: how many bytes at the front of pending_ are known
-  // to hold no delimiter.
-  std::size_t ansi_without_delimiter_ = 0;
+  // to hold no byte below 0x40.
+  std::size_t ansi_searched_ = 0;
+  // In the ANSI code page: the rest of an overlong run is being passed over.
+  bool passing_run_ = false;
 };
 
 void AppendCodePoint(char32_t code_point, std::wstring& out);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "HeapCounter.h"
 #include "platform/Platform.h"
 #include "sources/ConfigFieldReader.h"
 
@@ -100,100 +101,71 @@ TEST(ConfigFieldReaderTest, BinaryDataNeverStopsTheScan) {
   EXPECT_EQ(fields.back(), L"http://update01.nordavin.example");
 }
 
-// Lines of XML with quotes in every line, commas inside quoted values, and a
-// wanted field now and then, as update configurations look.
-std::string XmlLike(int lines) {
-  std::string xml;
-  for (int i = 0; i < lines; ++i) {
-    xml += "  <source url=\"http://host" + std::to_string(i % 17) + ".example/pin/" +
-           (i % 97 == 0 ? "x" : "y") + "\" weight=\"" + std::to_string(i % 100) +
-           "\" region=\"eu,ru,as\"/>\r\n";
-    if (i % 500 == 0) xml += "\"needle\r\n\",\t\"quoted, needle\"\r\n";
-  }
-  return xml;
-}
-
-// The fast way to the wanted fields must find exactly those the careful way
-// finds, whatever the quotes, line ends and chunk borders.
-TEST(ConfigFieldReaderTest, WantedFieldsAreThoseOfTheFieldByFieldScan) {
-  const std::wstring_view long_literals[] = {L"needle", L"pin/x"};
-  const std::wstring_view with_one_character[] = {L"needle", L"q"};
-  const std::string inputs[] = {
-      "a,needle,b\r\nc pin/x d\n",
-      "\"quoted, needle\",x,\"pin/\"x\r\n  needle  \r",
-      "x\"needle\",\"un,terminated needle",
-      "url=\"a,needle\" w=\"1\"\r\n \t\"needle,z\" tail,  \"pin/x\r\n\"\r\n",
-      "a,needle,b\r\n\"never closed\r\n  ",
-      // Not UTF-8 far into the file: what follows is in the ANSI code page,
-      // even bytes that would be UTF-8, though nothing around the first
-      // byte that is not was wanted.
-      std::string(70000, 'a') + ",\xFF junk\r\n" + std::string(70000, 'b') + ",\xD0\x9Fneedle\r\n",
-      // Cyrillic where the first chunk of 64 KiB ends, then a quote after a
-      // line end split between the second and the third.
-      std::string(65528, 'c') +
-          ",\xD0\x9F\xD0\x9F\xD0\x9F"
-          "d" +
-          std::string(65535, 'e') + "\r\n \"x,needle\",\"pin/x",
-      XmlLike(2000),
-      std::string(70000, 'q') + ",\"" + std::string(70000, 'q') + "\",needle",
-      std::string(70000, 'a') + "needle" + std::string(70000, 'b') + ",pin/x",
-      "nee\r\ndle,pi\nn/x,needle\"",
-      "\xEF\xBB\xBFneedle,\xD0\x9F needle",
-      std::string("\xFF\xFEn\0e\0e\0d\0l\0e\0,\0", 16),
-      "",
-      "\r\n\r\n,,,needle",
-  };
-  for (std::span<const std::wstring_view> literals :
-       {std::span<const std::wstring_view>(long_literals),
-        std::span<const std::wstring_view>(with_one_character)}) {
-    for (const std::string& input : inputs) {
-      for (std::size_t step : {std::size_t{1}, std::size_t{5}, std::size_t{65536}}) {
-        Chunks all_fields(input, step);
-        ConfigFieldReader careful(all_fields, Cp1251);
-        V expected;
-        while (auto field = careful.NextField()) {
-          if (std::any_of(literals.begin(), literals.end(), [&](std::wstring_view literal) {
-                return field->find(literal) != std::wstring::npos;
-              })) {
-            expected.push_back(*field);
-          }
-        }
-        Chunks wanted_fields(input, step);
-        ConfigFieldReader fast(wanted_fields, Cp1251);
-        V found;
-        while (auto field = fast.NextFieldContaining(literals)) found.push_back(*field);
-        EXPECT_EQ(found, expected)
-            << "input " << (&input - inputs) << ", chunks of " << step << ", literals "
-            << (literals.data() == long_literals ? "long" : "short");
-      }
-    }
-  }
-}
-
-// A code page shows a byte it cannot map as "?": a wanted "?" is found in the
-// text, though no byte of the file is one.
-TEST(ConfigFieldReaderTest, QuestionMarksOfTheCodePageAreFoundLikeAnyCharacter) {
-  auto unmapped = [](std::span<const unsigned char> bytes) {
-    std::wstring text;
-    for (unsigned char b : bytes) text.push_back(b < 0x80 ? static_cast<wchar_t>(b) : L'?');
-    return text;
-  };
-  const std::wstring_view literals[] = {L"?0x"};
-  Chunks chunks("\xFF," + std::string(70000, 'x') +
-                    ",\x81"
-                    "0x\r\n",
-                65536);
-  ConfigFieldReader reader(chunks, unmapped);
-  EXPECT_EQ(reader.NextFieldContaining(literals), L"?0x");
-  EXPECT_EQ(reader.NextFieldContaining(literals), std::nullopt);
-}
-
 TEST(ConfigFieldReaderTest, LongFieldsComeWhole) {
-  std::string line(100000, 'x');
+  std::string line(ConfigFieldReader::kLongestField, 'x');
   V fields = Fields(line + ",tail");
   ASSERT_EQ(fields.size(), 2u);
   EXPECT_EQ(fields[0].size(), line.size());
   EXPECT_EQ(fields[1], L"tail");
+  // One character more, and the field is passed over.
+  EXPECT_EQ(Fields(line + "x,\"" + line + "x\" tail,tail"), V{L"tail"});
+}
+
+// Text, a field of some hundreds of MiB made up as it is read, text.
+class HugeField : public ByteSource {
+ public:
+  HugeField(std::string before, char filler, std::size_t length, std::string after)
+      : before_(std::move(before)), filler_(filler), length_(length), after_(std::move(after)) {}
+  std::size_t Read(std::span<unsigned char> buffer) override {
+    std::size_t count = 0;
+    while (count < buffer.size() && part_ < 3) {
+      const std::size_t size = part_ == 0 ? before_.size() : part_ == 1 ? length_ : after_.size();
+      const std::size_t take = std::min(size - offset_, buffer.size() - count);
+      auto to = buffer.begin() + static_cast<std::ptrdiff_t>(count);
+      if (part_ == 1) {
+        std::fill_n(to, take, static_cast<unsigned char>(filler_));
+      } else {
+        const std::string& text = part_ == 0 ? before_ : after_;
+        std::copy_n(text.begin() + static_cast<std::ptrdiff_t>(offset_), take, to);
+      }
+      count += take;
+      offset_ += take;
+      if (offset_ == size) {
+        ++part_;
+        offset_ = 0;
+      }
+    }
+    return count;
+  }
+
+ private:
+  std::string before_;
+  char filler_;
+  std::size_t length_;
+  std::string after_;
+  int part_ = 0;
+  std::size_t offset_ = 0;
+};
+
+TEST(ConfigFieldReaderTest, AHugeFieldIsPassedOverInBoundedMemory) {
+  constexpr std::size_t kHuge = std::size_t{300} << 20;
+  struct Case {
+    const char* what;
+    std::string before;
+  };
+  // UTF-8, and the ANSI code page, where a run without a byte below 0x40
+  // cannot be cut safely anywhere.
+  for (const Case& c : {Case{"utf-8", "a,"}, Case{"ansi", "\xFF,"}}) {
+    SCOPED_TRACE(c.what);
+    HugeField source(c.before, 'x', kHuge, ",http://update01.nordavin.example\r\n");
+    testing::ResetHeapPeak();
+    const std::size_t before = testing::HeapInUse();
+    ConfigFieldReader reader(source, Cp1251);
+    ASSERT_TRUE(reader.NextField().has_value());
+    EXPECT_EQ(reader.NextField(), L"http://update01.nordavin.example");
+    EXPECT_EQ(reader.NextField(), std::nullopt);
+    EXPECT_LT(testing::HeapPeak() - before, std::size_t{1} << 20);
+  }
 }
 
 }  // namespace
