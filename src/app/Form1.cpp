@@ -23,10 +23,7 @@ std::optional<int> Form1::Form_Load() {
                      DecimalText(UPDSTART_VERSION_MINOR) + L"." +
                      DecimalText(UPDSTART_VERSION_REVISION);
 
-  sCmdLine_ = platform_.CommandLine();
-  ArgumentText split = SplitArguments(sCmdLine_);
-  QuotePos_ = split.closing_quote;
-  sArgs_ = std::move(split.args);
+  sArgs_ = SplitArguments(platform_.CommandLine()).args;
 
   window_[ControlName::Label4].caption.clear();
   window_[ControlName::Label5].visible = false;

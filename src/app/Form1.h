@@ -59,8 +59,6 @@ class Form1 {
   Platform& platform_;
   WindowState window_;
   ProductRecord product_;
-  std::wstring sCmdLine_;
-  std::size_t QuotePos_ = 0;
   std::wstring sArgs_;
   std::int32_t updater_pid_ = 0;
   float RemoveCounter_ = 0;

@@ -1,16 +1,17 @@
 #include "app/win32/Dpi.h"
 
+#include "platform/win32/SystemLibrary.h"
+
 namespace updstart::win32 {
 
 namespace {
 
+// Functions that Windows before 10 lacks; user32 is loaded with every window
+// program, so this only takes one more reference to it, kept for good.
 template <typename Function>
 Function User32Function(const char* name) {
-  // user32 is loaded by every window program, so this never loads a library.
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  return user32 ? reinterpret_cast<Function>(
-                      reinterpret_cast<void (*)()>(GetProcAddress(user32, name)))
-                : nullptr;
+  static const UniqueModule user32 = LoadSystemLibrary(L"user32.dll");
+  return SystemFunction<Function>(user32.get(), name);
 }
 
 }  // namespace

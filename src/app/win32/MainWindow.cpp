@@ -92,7 +92,7 @@ MainWindow::MainWindow(HINSTANCE instance, Form1& form, Win32Platform& platform)
     : instance_(instance), form_(form), platform_(platform) {}
 
 int MainWindow::Run(int show_command) {
-  if (!Create()) return kExitWindowClosed;
+  if (!Create()) return kExitWindowNotCreated;
   platform_.set_main_window(window_);
   platform_.set_before_modal([this] { Render(); });
   Render();
@@ -137,9 +137,7 @@ bool MainWindow::Create() {
   ApplyDpi(DpiOfWindow(window_));
 
   // Centre on the work area of the monitor the window landed on.
-  SIZE size = WindowSizeForClient(
-      {TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)},
-      kWindowStyle, 0, dpi_);
+  const SIZE size = OuterSize();
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
   GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
@@ -277,10 +275,10 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self || !self->window_) return DefWindowProcW(window, message, wparam, lparam);
-  return self->Handle(message, wparam, lparam);
+  return self->Handle(window, message, wparam, lparam);
 }
 
-LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT MainWindow::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam));
@@ -295,25 +293,11 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       Raise([this] { form_.Form_MouseDown(); });
       return message == WM_XBUTTONDOWN ? TRUE : 0;
     case WM_ACTIVATE:
-      // Dialog-like windows keep the focus where the user left it.
-      if (LOWORD(wparam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(window_, focus)) focus_before_deactivation_ = focus;
-      } else {
-        SetFocus(focus_before_deactivation_ ? focus_before_deactivation_
-                                            : Control(form_.state().focus));
-      }
+      OnActivate(LOWORD(wparam) != WA_INACTIVE);
       return 0;
-    case WM_DPICHANGED: {
-      ApplyDpi(HIWORD(wparam));
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SIZE size = WindowSizeForClient(
-          {TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)},
-          kWindowStyle, 0, dpi_);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top, size.cx, size.cy,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
       return 0;
-    }
     case WM_DESTROY:
       if (!unloaded_) {
         unloaded_ = true;
@@ -327,7 +311,31 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
       break;
   }
-  return DefWindowProcW(window_, message, wparam, lparam);
+  // The handle received, not window_, which WM_NCDESTROY has already cleared.
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+// Dialog-like windows keep the focus where the user left it.
+void MainWindow::OnActivate(bool active) {
+  if (!active) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(window_, focus)) focus_before_deactivation_ = focus;
+    return;
+  }
+  SetFocus(focus_before_deactivation_ ? focus_before_deactivation_ : Control(form_.state().focus));
+}
+
+void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  ApplyDpi(dpi);
+  const SIZE size = OuterSize();
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, size.cx, size.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE MainWindow::OuterSize() const {
+  return WindowSizeForClient(
+      {TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)},
+      kWindowStyle, 0, dpi_);
 }
 
 void MainWindow::OnCommand(int id, int code) {

@@ -25,7 +25,7 @@ class MainWindow {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   bool Create();
   void CreateControls();
@@ -34,6 +34,10 @@ class MainWindow {
   void RenderCombo(const ComboState& combo);
   void OnCommand(int id, int code);
   LRESULT OnControlColor(HDC dc, HWND control);
+  void OnActivate(bool active);
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
+  // The window's size with its frame, for the design's client area at dpi_.
+  SIZE OuterSize() const;
 
   // Runs one event of the core with the combo's text as the user left it,
   // then shows what the event changed.

@@ -4,20 +4,14 @@
 
 #include <vector>
 
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/UniqueHandle.h"
 
 namespace updstart::win32 {
 
 namespace {
 
-template <typename Function>
-Function Resolve(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<Function>(
-                      reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
-                : nullptr;
-}
-
-// Loaded once and kept for the rest of the process.
+// Loaded on first use and kept for the rest of the process.
 struct ShellFunctions {
   using Browse = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
   using PathFromList = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
@@ -25,26 +19,28 @@ struct ShellFunctions {
   using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
 
   ShellFunctions() {
-    HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    HMODULE com = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    browse = Resolve<Browse>(shell, "SHBrowseForFolderW");
-    path_from_list = Resolve<PathFromList>(shell, "SHGetPathFromIDListW");
-    free = Resolve<Free>(com, "CoTaskMemFree");
+    browse = SystemFunction<Browse>(shell.get(), "SHBrowseForFolderW");
+    path_from_list = SystemFunction<PathFromList>(shell.get(), "SHGetPathFromIDListW");
+    free = SystemFunction<Free>(com.get(), "CoTaskMemFree");
     // The picker is a COM client; it needs the thread in an apartment.
-    if (auto initialize = Resolve<Initialize>(com, "CoInitializeEx")) {
+    if (auto initialize = SystemFunction<Initialize>(com.get(), "CoInitializeEx")) {
       initialize(nullptr, COINIT_APARTMENTTHREADED);
     }
   }
   bool usable() const { return browse && path_from_list && free; }
 
+  UniqueModule shell = LoadSystemLibrary(L"shell32.dll");
+  UniqueModule com = LoadSystemLibrary(L"ole32.dll");
   Browse browse = nullptr;
   PathFromList path_from_list = nullptr;
   Free free = nullptr;
 };
 
 const ShellFunctions& Shell() {
-  static const ShellFunctions functions;
-  return functions;
+  // Never destroyed: unloading the shell at exit could pull its code from
+  // under threads the picker left running.
+  static const ShellFunctions* const functions = new ShellFunctions;
+  return *functions;
 }
 
 void FreeItemList(PIDLIST_ABSOLUTE list) { Shell().free(list); }

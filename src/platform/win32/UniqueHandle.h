@@ -38,7 +38,6 @@ inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
 using UniqueKey = UniqueHandle<HKEY, &RegCloseKey>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, &CloseHandle>;
 using UniqueFont = UniqueHandle<HFONT, &DeleteGdiObject>;
-using UniqueBrush = UniqueHandle<HBRUSH, &DeleteGdiObject>;
 using UniqueModule = UniqueHandle<HMODULE, &FreeLibrary>;
 using UniqueWindow = UniqueHandle<HWND, &DestroyWindow>;
 
