@@ -3,15 +3,14 @@ may not read, update configurations that are missing, locked, binary or huge, ex
 command lines. Whatever comes in, the program must not crash, hang or start the wrong thing."""
 
 import contextlib
-import re
 import select
 import subprocess
 import unittest
 
 import rig
-from rig import Case, wait_for
-from test_update import FAILURE_TEXT_EN, log_lines
-from test_window import COMBO1, COMMAND1, LABEL3, LABEL4, LABEL6, LABEL7, PROBE_KEYS, control
+from common import (COMBO1, COMMAND1, FAILURE_TEXT_EN, LABEL3, LABEL4, LABEL6, LABEL7, PROBE_KEYS,
+                    WineTestCase, control, log_lines)
+from rig import wait_for
 
 REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ, REG_QWORD = 1, 2, 3, 4, 7, 11
 KEY_SIZE = 64 * 1024  # bytes of the values that test the size limits
@@ -85,11 +84,7 @@ def forms_with_results(forms, results):
     return [(label, kind, data, result) for (label, kind, data), result in zip(forms, results)]
 
 
-class BadInputTestCase(unittest.TestCase):
-    def new_case(self, label=""):
-        name = self.id().removeprefix("test_bad_input.") + (f".{label}" if label else "")
-        return Case(re.sub(r"[^A-Za-z0-9_.-]+", "_", name))
-
+class BadInputTestCase(WineTestCase):
     def installed_case(self):
         """A case with both rows' products installed and row 1's test-server configuration."""
         case = self.enterContext(self.new_case())

@@ -1,16 +1,13 @@
 """The real program under Wine: the keyboard order, the list's name for a screen reader, whether
 every caption fits its place, and the whole window at 150 % and 200 %."""
 
-import contextlib
-import re
 import unittest
 
 import rig
-from rig import Case, wait_for
-from test_product_texts import (CONFIG_PATH, REGULAR_CONFIG, TEST_CHANNELS, TEST_SERVER_CHANNEL,
-                                TEST_SERVER_CONFIG, ClientPixels, crlf, full_look, is_ink, product)
-from test_window import (COMBO1, COMMAND1, COMMAND2, LABEL1, OPTION1, OPTION2, OPTION3, ROW_TVX8,
-                         WineTestCase, control, empty_spot, product_root)
+from common import (COMBO1, COMMAND1, COMMAND2, LABEL1, OPTION1, OPTION2, OPTION3, REGULAR_CONFIG, ROW_TVX8,
+                    TEST_CHANNELS, TEST_SERVER_CHANNEL, TEST_SERVER_CONFIG, ClientPixels, WineTestCase, control,
+                    crlf, empty_spot, is_ink, product, product_root)
+from rig import wait_for
 
 INPUT_CONTROLS = {COMMAND1, COMBO1, COMMAND2, OPTION1, OPTION2, OPTION3}
 OPTIONS = (OPTION1, OPTION2, OPTION3)
@@ -101,26 +98,9 @@ def too_wide(fits):
 
 
 class LayoutTestCase(WineTestCase):
-    def new_case(self, label=""):
-        name = self.id().removeprefix("test_layout.") + (f".{label}" if label else "")
-        return Case(re.sub(r"[^A-Za-z0-9_.-]+", "_", name))
-
-    @contextlib.contextmanager
     def started(self, registry, config=None, label="", dpi=None):
-        """(case, window dump) once every control answers; config is the text of updcfg.xml."""
-        with self.new_case(label) as case:
-            for values in registry.values():
-                case.install_product(values["ProductRoot"])
-            if config is not None:
-                path = case.host_path(CONFIG_PATH)
-                path.parent.mkdir(parents=True)
-                path.write_bytes(crlf(config).encode())
-            if dpi is not None:
-                case.set_dpi(dpi)
-            case.seed_registry(registry)
-            case.start()
-            case.wait_for_window()
-            yield case, wait_for(lambda: full_look(case), 10, "a look with every control answering")
+        """As WineTestCase.started; config is the text of updcfg.xml, written with CRLF line ends."""
+        return super().started(registry, None if config is None else crlf(config).encode(), label, dpi)
 
 
 class KeyboardTest(LayoutTestCase):

@@ -1,55 +1,21 @@
 """The real program under Wine: the outdated notice and its link, the Russian interface,
 the report of the configured update source, and the folder option's picker."""
 
-import contextlib
 import os
 import pwd
 import unittest
 
+from common import (BS_AUTORADIOBUTTON, BS_TYPEMASK, CAPTION, COMBO1, COMMAND1, COMMAND2, LABEL1, LABEL2,
+                    LABEL3, LABEL4, LABEL5, LABEL6, LABEL7, OPTION1, OPTION2, OPTION3, PURE_BLUE, PURE_RED,
+                    REGULAR_CONFIG, REGULAR_SOURCES, TEST_CHANNELS, TEST_SERVER_CHANNEL, TEST_SERVER_CONFIG,
+                    ClientPixels, WineTestCase, center, control, crlf, full_look, is_ink, product)
 from rig import wait_for
-from test_window import (BS_AUTORADIOBUTTON, BS_TYPEMASK, CAPTION, COMBO1, COMMAND1, COMMAND2, LABEL1,
-                         LABEL2, LABEL3, LABEL4, LABEL5, LABEL6, LABEL7, OPTION1, OPTION2, OPTION3,
-                         ROW_TVX8, WineTestCase, center, control, product_key)
 
 NOTICE = "You have a very old antivirus version. Please download and install actual version."
 LINK = "Download new version"
-PURE_RED, PURE_BLUE = (255, 0, 0), (0, 0, 255)
-
-REGULAR_SOURCES = [f"http://update{n:02}.nordavin.example" for n in range(21)] + ["http://203.0.113.10"]
-TEST_CHANNELS = [f"ftp://test-ftp.nordavin.example/test/{c}" for c in
-                 ("ap", "dit", "emu", "ids", "qdbi386", "pre-release", "tim1", "tim2", "urg", "pbs",
-                  "ep", "tl3")]
-
-CONFIG_PATH = rf"C:\ProgramData\Nordavin\Row{ROW_TVX8}\Data\updcfg.xml"
-REGULAR_CONFIG = """<?xml version="1.0" encoding="utf-8"?>
-<update_settings>
-  <sources>
-    <server name="main" url="http://update01.nordavin.example" weight="10"/>
-  </sources>
-</update_settings>
-"""
-TEST_SERVER_CONFIG = """<?xml version="1.0" encoding="utf-8"?>
-<update_settings>
-  <sources>
-    <server url="ftp://test-ftp.nordavin.example/test/emu" weight="5"/>
-  </sources>
-</update_settings>
-"""
-TEST_SERVER_CHANNEL = "ftp://test-ftp.nordavin.example/test/emu"
 
 PICKER_PROMPT = "Выберите папку"
 IDOK, IDCANCEL = 1, 2
-
-
-def product(name, build="1234", locale="en-US"):
-    registry = product_key(ROW_TVX8, name=name)
-    values = next(iter(registry.values()))
-    values.update(Build=build, Localization=locale)
-    return registry
-
-
-def crlf(text):
-    return text.replace("\n", "\r\n")
 
 
 def wine_user():
@@ -70,35 +36,6 @@ def catch_browser(case):
     script.chmod(0o755)
     case.seed_registry({r"HKCU\Software\Wine\WineBrowser": {"Browsers": str(script)}}, view=64)
     return log
-
-
-class ClientPixels:
-    """One grab of the window's client area, looked at control by control."""
-
-    def __init__(self, case, window):
-        self.window = window
-        self.client = window["client"]
-        self.pixels = case.pixels(self.client)
-
-    def rows(self, control_id):
-        rect, width = control(self.window, control_id)["rect"], self.client["width"]
-        right = min(rect["left"] + rect["width"], width)
-        bottom = min(rect["top"] + rect["height"], self.client["height"])
-        return [self.pixels[y * width + rect["left"]:y * width + right]
-                for y in range(rect["top"], bottom)]
-
-    def inside(self, control_id):
-        return [pixel for row in self.rows(control_id) for pixel in row]
-
-
-def full_look(case):
-    window = case.dump()
-    return window if window["complete"] else None
-
-
-def is_ink(pixel):
-    """Anything the face colour behind the texts is not: dark or strongly coloured."""
-    return min(pixel) < 150 or max(pixel) - min(pixel) > 100
 
 
 def painted_in(control_id, colour):
@@ -137,21 +74,6 @@ def texts_fit(window):
 
 
 class ProductTextsTestCase(WineTestCase):
-    @contextlib.contextmanager
-    def started(self, registry, config=None, label=""):
-        """(case, window dump) once the window is up; config is the bytes of updcfg.xml."""
-        with self.new_case(label) as case:
-            for values in registry.values():
-                case.install_product(values["ProductRoot"])
-            if config is not None:
-                path = case.host_path(CONFIG_PATH)
-                path.parent.mkdir(parents=True)
-                path.write_bytes(config)
-            case.seed_registry(registry)
-            case.start()
-            case.wait_for_window()
-            yield case, wait_for(lambda: full_look(case), 10, "a look with every control answering")
-
     def assert_drawn(self, case, window, checks, timeout=10):
         """Waits for a look at the window that passes every check: drawing lags the dump."""
         failures = []

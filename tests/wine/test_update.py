@@ -1,25 +1,17 @@
 """The real program under Wine: the source lists, the Update button and the unattended run."""
 
 import contextlib
-import re
 import subprocess
 import time
 import unittest
 
 import rig
-from rig import Case, wait_for
+from common import (CAPTION, COMBO1, COMMAND1, FAILURE_TEXT_EN, FAILURE_TEXT_RU, OPTION1, OPTION2,
+                    REGULAR_SOURCES, TEST_CHANNELS, WineTestCase, log_lines)
+from rig import wait_for
 
-CAPTION = "Nordavin updater starter version 2.33.107"
-OPTION2, OPTION1, COMBO1, COMMAND1 = 1002, 1003, 1005, 1006
 PRODUCT_KEY = r"HKLM\SOFTWARE\NordavinLab\protected\TVX8\environment"
 PRODUCT_ROOT = r"C:\Program Files\Nordavin\Antivirus"
-
-REGULAR_SOURCES = [f"http://update{n:02}.nordavin.example" for n in range(21)] + ["http://203.0.113.10"]
-TEST_CHANNELS = ["ftp://test-ftp.nordavin.example/test/" + channel for channel in (
-    "ap", "dit", "emu", "ids", "qdbi386", "pre-release", "tim1", "tim2", "urg", "pbs", "ep", "tl3")]
-
-FAILURE_TEXT_EN = "Impossible to start antivirus update task"
-FAILURE_TEXT_RU = "Невозможно запустить обновление антивируса"
 
 # The unattended run waits 30 s before starting the updater and 10 s after.
 WAIT_BEFORE_UPDATE, WAIT_AFTER_UPDATE = 30, 10
@@ -42,13 +34,6 @@ def updater(root=PRODUCT_ROOT):
     return root + r"\tvx.com"
 
 
-def log_lines(log):
-    """The complete lines the tvx.com stand-in has written so far."""
-    if not log.exists():
-        return []
-    return [line.decode("utf-8") for line in log.read_bytes().split(b"\r\n")[:-1]]
-
-
 def combo(window):
     found = [c for c in window["controls"] if c["id"] == COMBO1]
     if not found:
@@ -68,13 +53,9 @@ def driver_once(case, *words, **env):
     return done.stdout.decode()
 
 
-class UpdateTestCase(unittest.TestCase):
-    def new_case(self, label=""):
-        name = self.id().removeprefix("test_update.") + (f".{label}" if label else "")
-        return Case(re.sub(r"[^A-Za-z0-9_.-]+", "_", name))
-
+class UpdateTestCase(WineTestCase):
     @contextlib.contextmanager
-    def started_window(self, registry=None, install=True, label=""):
+    def started_with_log(self, registry=None, install=True, label=""):
         """(case, log, window dump) once the window is up; log is where the stand-in writes."""
         registry = registry or product()
         root = next(iter(registry.values()))["ProductRoot"]
@@ -102,7 +83,7 @@ class UpdateTestCase(unittest.TestCase):
 
 class SourceListTest(UpdateTestCase):
     def test_options_switch_lists_and_discard_typed_text(self):
-        with self.started_window() as (case, log, window):
+        with self.started_with_log() as (case, log, window):
             self.assertEqual(combo(window)["combo"]["items"], REGULAR_SOURCES)
 
             case.call("set-text", COMBO1, "http://typed.example")
@@ -124,7 +105,7 @@ class SourceListTest(UpdateTestCase):
             self.assertEqual(log_lines(log), [updater() + " UPDATE "])
 
     def test_entry_picked_with_the_keyboard(self):
-        with self.started_window() as (case, log, window):
+        with self.started_with_log() as (case, log, window):
             case.call("click", OPTION1)
             wait_for(lambda: combo(case.dump())["combo"]["items"] == TEST_CHANNELS, 5, "the test channels")
 
@@ -164,7 +145,7 @@ class UpdateButtonTest(UpdateTestCase):
     ]
 
     def test_command_line_for_each_source(self):
-        with self.started_window() as (case, log, _):
+        with self.started_with_log() as (case, log, _):
             for source, argument in self.SOURCES:
                 with self.subTest(source=source):
                     self.press_update(case, log, source, f"{updater()} UPDATE {argument}")
@@ -217,7 +198,7 @@ class UpdaterMissingTest(UpdateTestCase):
             ("ru-UA", FAILURE_TEXT_EN),
             ("en-US", FAILURE_TEXT_EN),
         ]:
-            with self.subTest(localization), self.started_window(
+            with self.subTest(localization), self.started_with_log(
                     product(localization=localization), install=False, label=localization) as (case, log, _):
                 case.call("set-text", COMBO1, "http://update01.nordavin.example")
                 case.call("click", COMMAND1)

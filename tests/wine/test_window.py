@@ -1,95 +1,13 @@
 """The real program under Wine: the product gate, the window as designed, keys and dragging."""
 
-import contextlib
-import re
 import unittest
 
-from rig import Case, wait_for
-
-CAPTION = "Nordavin updater starter version 2.33.107"
-NOT_FOUND_TEXT = "Nordavin Antivirus was not found"
-BOX_TITLE = "Updater starter"
-EXIT_PRODUCT_NOT_FOUND = 2
-
-(OPTION3, OPTION2, OPTION1, COMMAND2, COMBO1, COMMAND1, LABEL6, LABEL7, LABEL2, LABEL5, LABEL4, LABEL3,
- LABEL1) = range(1001, 1014)
-
-# The registry keys the installed generations write, in the order they are tried.
-PROBE_KEYS = [rf"SOFTWARE\NordavinLab\protected\TVX{n}\environment" for n in range(8, 17)] + [
-    r"SOFTWARE\NordavinLab\protected\WPN8\environment",
-    r"SOFTWARE\NordavinLab\protected\TVX80\environment",
-    r"SOFTWARE\NordavinLab\protected\TVX7\environment",
-    r"SOFTWARE\NordavinLab\TVX6\environment",
-]
-ROW_TVX8, ROW_WPN8, ROW_TVX80, ROW_TVX6 = 1, 10, 11, 13
-
-BS_TYPEMASK, BS_PUSHBUTTON, BS_DEFPUSHBUTTON, BS_AUTORADIOBUTTON = 0xF, 0x0, 0x1, 0x9
-CBS_TYPEMASK, CBS_DROPDOWN = 0x3, 0x2
-SS_NOTIFY = 0x100
-
-# The form as designed: place in twips (left, top, width, height), kind, text.
-# None as text: the text is not settled at start.
-DESIGN = {
-    OPTION3: ((6480, 1920, 3975, 375), "option", "Loca or network follder"),
-    OPTION2: ((6480, 1320, 2535, 375), "option", "Show regular source only"),
-    OPTION1: ((6480, 1680, 2535, 255), "option", "Show beta source only"),
-    COMMAND2: ((8880, 3120, 1455, 615), "command", "Close"),
-    COMBO1: ((360, 1920, 5895, 315), "combo", None),
-    COMMAND1: ((7320, 3120, 1455, 615), "command", "Update"),
-    LABEL6: ((360, 1320, 3855, 255), "label", ""),
-    LABEL7: ((360, 1080, 5895, 255), "label", ""),
-    LABEL2: ((240, 3600, 735, 255), "label", ""),
-    LABEL5: ((360, 600, 2655, 255), "label", None),
-    LABEL4: ((360, 360, 8055, 255), "label", ""),
-    LABEL3: ((360, 120, 8055, 255), "label", None),
-    LABEL1: ((360, 1680, 3975, 255), "label", "Select new update source:"),
-}
-HIDDEN_AT_START = {LABEL5}
-TWIPS_PER_PIXEL = 15
-
-
-def product_root(row):
-    return rf"C:\Program Files\Nordavin\Row{row}"
-
-
-def product_key(row, root=None, name="Nordavin Antivirus"):
-    """Registry content of one installed product, found by probe row (1-based)."""
-    return {
-        "HKLM\\" + PROBE_KEYS[row - 1]: {
-            "ProductRoot": product_root(row) if root is None else root,
-            "DataRoot": rf"C:\ProgramData\Nordavin\Row{row}",
-            "ProductName": name,
-            "Build": "1234",
-            "Localization": "en-US",
-        }
-    }
-
-
-def control(window, control_id):
-    if not window["found"]:
-        raise AssertionError("the main window is gone")
-    found = [c for c in window["controls"] if c["id"] == control_id]
-    if not found:
-        raise AssertionError(f"the window has no control {control_id}")
-    return found[0]
-
-
-def center(window, control_id):
-    rect, client = control(window, control_id)["rect"], window["client"]
-    return (client["left"] + rect["left"] + rect["width"] // 2,
-            client["top"] + rect["top"] + rect["height"] // 2)
-
-
-def empty_spot(window, margin=4):
-    """A point of the client area, in screen coordinates, that no visible control covers."""
-    client = window["client"]
-    shown = [c["rect"] for c in window["controls"] if c["visible"]]
-    for y in range(margin * 2, client["height"] - margin * 2, 6):
-        for x in range(margin * 2, client["width"] - margin * 2, 6):
-            if not any(r["left"] - margin <= x < r["left"] + r["width"] + margin
-                       and r["top"] - margin <= y < r["top"] + r["height"] + margin for r in shown):
-                return client["left"] + x, client["top"] + y
-    raise AssertionError("the client area has no empty spot")
+from common import (BOX_TITLE, BS_AUTORADIOBUTTON, BS_DEFPUSHBUTTON, BS_PUSHBUTTON, BS_TYPEMASK, CAPTION,
+                    CBS_DROPDOWN, CBS_TYPEMASK, COMMAND1, COMMAND2, DESIGN, EXIT_PRODUCT_NOT_FOUND,
+                    HIDDEN_AT_START, LABEL1, LABEL3, NOT_FOUND_TEXT, OPTION1, OPTION2, OPTION3, PROBE_KEYS,
+                    ROW_TVX6, ROW_TVX8, ROW_TVX80, ROW_WPN8, SS_NOTIFY, TWIPS_PER_PIXEL, WineTestCase,
+                    center, control, empty_spot, product_key, product_root)
+from rig import wait_for
 
 
 def window_rect(case):
@@ -100,26 +18,7 @@ def moved(rect, dx, dy):
     return dict(rect, left=rect["left"] + dx, top=rect["top"] + dy)
 
 
-class WineTestCase(unittest.TestCase):
-    def new_case(self, label=""):
-        """A fresh prefix for one run of the program; ended and removed when the with-block ends."""
-        name = self.id().removeprefix("test_window.") + (f".{label}" if label else "")
-        return Case(re.sub(r"[^A-Za-z0-9_.-]+", "_", name))
-
-    @contextlib.contextmanager
-    def started_window(self, registry=None, label=""):
-        """(case, window dump) once the window is up, with a tvx.com stand-in in each ProductRoot."""
-        registry = registry or product_key(ROW_TVX8)
-        with self.new_case(label) as case:
-            for values in registry.values():
-                if values.get("ProductRoot"):
-                    case.install_product(values["ProductRoot"])
-            case.seed_registry(registry)
-            case.start()
-            window = case.wait_for_window()
-            case.screenshot(window["window"])
-            yield case, window
-
+class ProductGateTest(WineTestCase):
     def assert_not_found(self, case, args=None):
         case.start(args)
         boxes = case.wait_for_message_box()
@@ -141,8 +40,6 @@ class WineTestCase(unittest.TestCase):
         self.assertNotIn("UpdStartMainWindow", [w["class"] for w in result["shown"]],
                          "the main window was shown at some point")
 
-
-class ProductGateTest(WineTestCase):
     def test_no_product_shows_box_and_exits_2(self):
         with self.new_case() as case:
             self.assert_not_found(case)
