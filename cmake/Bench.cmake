@@ -35,7 +35,10 @@ else()
     ${CMAKE_SOURCE_DIR}/src/shared/Wildcard.cpp)
 
   find_package(benchmark REQUIRED)
-  add_executable(bench_scan ${CMAKE_SOURCE_DIR}/bench/core/ScanConfig.cpp ${UPDSTART_BENCH_CORE})
+  # The unit tests' heap counter measures the reader's peak memory.
+  add_executable(bench_scan ${CMAKE_SOURCE_DIR}/bench/core/ScanConfig.cpp ${UPDSTART_BENCH_CORE}
+    ${CMAKE_SOURCE_DIR}/tests/unit/HeapCounter.cpp)
+  target_include_directories(bench_scan PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit)
   add_executable(bench_wildcard ${CMAKE_SOURCE_DIR}/bench/core/WildcardBench.cpp
     ${CMAKE_SOURCE_DIR}/src/shared/Wildcard.cpp)
   target_link_libraries(bench_wildcard PRIVATE benchmark::benchmark)

@@ -1,12 +1,12 @@
-// Scans a configuration file the way the window does at start-up — every
-// field that may name a source read and classified — and prints how many of
-// each kind it found, so the harness can time the whole run and check that
-// the file's one regular-mirror field was seen.
+// Reads a configuration file the way the window does at start-up — every
+// field read and classified — and prints what the report would say and the
+// most heap the reading held at once, so the harness can time the whole run,
+// check that the file's regular-mirror fields were seen and judge memory.
 #include <cstdio>
-#include <memory>
 #include <span>
 #include <string>
 
+#include "HeapCounter.h"
 #include "platform/Platform.h"
 #include "sources/DefaultSource.h"
 
@@ -44,11 +44,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   FileSource source(file);
+  updstart::testing::ResetHeapPeak();
+  const std::size_t before = updstart::testing::HeapInUse();
   const updstart::SourceReport report = updstart::ReadSourceReport(source, &Latin1, L"en-US");
-  std::printf("report=%s test_server=%d\n",
-              report.report.empty()                                  ? "none"
-              : report.report.find(L"regular") != std::wstring::npos ? "regular"
-                                                                     : "test",
-              report.test_server ? 1 : 0);
+  const std::size_t peak = updstart::testing::HeapPeak() - before;
+  const char* kind = report.report.empty()                                  ? "none"
+                     : report.report.find(L"regular") != std::wstring::npos ? "regular"
+                                                                            : "test";
+  std::printf("report=%s peak_bytes=%zu\n", kind, peak);
   return 0;
 }
