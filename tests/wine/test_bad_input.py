@@ -10,7 +10,7 @@ import unittest
 
 import rig
 from rig import Case, wait_for
-from test_update import FAILURE_TEXT_EN, log_lines
+from test_update import FAILURE_TEXT_EN, log_lines, updater
 from test_window import COMBO1, COMMAND1, LABEL3, LABEL4, LABEL6, LABEL7, PROBE_KEYS, control
 
 REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ, REG_QWORD = 1, 2, 3, 4, 7, 11
@@ -163,7 +163,7 @@ class RegistryValueTest(BadInputTestCase):
 
     def test_product_root(self):
         # A missing root moves detection on to row 2; any text at all counts as a root.
-        started = ("started", [ROOT + r"\tvx.com UPDATE x"])
+        started = ("started", [updater(ROOT) + " UPDATE x"])
         fallback, refused = f"{FALLBACK_NAME} detected", ("box", [[FAILURE_TEXT_EN]])
         forms = value_forms(ROOT, r"%SystemDrive%\Program Files\Nordavin\Row1", 8)
         results = [started, started, fallback, fallback, refused, refused, fallback, started, refused]
@@ -284,13 +284,13 @@ class SourceAndCommandLineTest(BadInputTestCase):
     def test_sources_beyond_the_rules(self):
         case = self.installed_case()
         self.enterContext(self.running(case))
-        updater = ROOT + r"\tvx.com UPDATE "
+        command = updater(ROOT) + " UPDATE "
         for source, argument in [
             ("http://обновление.example/📦", "http://обновление.example/📦"),
             (r"\\files.example\Обновления 📦" + "\\", r'"\\files.example\Обновления 📦\\"'),
         ]:
             with self.subTest(source=source):
-                self.assertEqual(self.press_update(case, source), ("started", [updater + argument]))
+                self.assertEqual(self.press_update(case, source), ("started", [command + argument]))
         # The command line would pass Windows' limit: refused, not cut short as Wine would.
         with self.subTest("40000_characters"):
             self.assertEqual(self.press_update(case, "x" * 40000), ("box", [[FAILURE_TEXT_EN]]))
@@ -328,7 +328,7 @@ class SourceAndCommandLineTest(BadInputTestCase):
         counts = []
         for press in range(1, 101):
             source = f"http://update01.nordavin.example/{press}"
-            line = f"{ROOT}\\tvx.com UPDATE {source}"
+            line = f"{updater(ROOT)} UPDATE {source}"
             self.assertEqual(self.press_update(case, source), ("started", [line]))
             if press in (10, 100):
                 counts.append(settled_handles())
