@@ -70,6 +70,11 @@ class Platform {
   // nor UTF-16.
   virtual std::wstring AnsiToText(std::span<const unsigned char> bytes) = 0;
 
+  // The number the text stands for as the current user's locale reads it
+  // (its decimal point and digit grouping, blanks around it); nullopt when it
+  // is not a number or lies beyond the range of a float.
+  virtual std::optional<float> LocaleNumber(std::wstring_view text) = 0;
+
   // The system's modal folder picker, owned by the main window, with `prompt`
   // above the tree and the picker's flags; the chosen folder's path, or ""
   // when the user cancels or the folder has no file-system path.

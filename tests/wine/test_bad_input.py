@@ -201,8 +201,10 @@ class RegistryValueTest(BadInputTestCase):
         forms = value_forms("1424", "1424", 1424)
         forms[-1] = ("64k_of_leading_zeros", REG_SZ, text("0" * (KEY_SIZE // 2 - 5) + "1424"))
         hidden = [True, True, False, False, True, False, False, True, True]
-        for build, hides in [("1424", True), (" 1424 ", True), ("1424.0", True), ("1,424", False),
-                             ("-1", False), ("1e30", False), ("8.0.1.2", False), ("", False)]:
+        # Read as the user's locale reads it, here English: the comma groups thousands.
+        for build, hides in [("1424", True), (" 1424 ", True), ("1424.0", True), ("1,424", True),
+                             ("1424,0", False), ("&H590", True), ("-1", False), ("1e30", False),
+                             ("8.0.1.2", False), ("", False)]:
             forms.append((f"text {build!r}", REG_SZ, text(build)))
             hidden.append(hides)
         self.check_forms("Build", forms_with_results(forms, hidden),

@@ -138,9 +138,14 @@ def texts_fit(window):
 
 class ProductTextsTestCase(WineTestCase):
     @contextlib.contextmanager
-    def started(self, registry, config=None, label=""):
-        """(case, window dump) once the window is up; config is the bytes of updcfg.xml."""
+    def started(self, registry, config=None, label="", user_locale=None):
+        """(case, window dump) once the window is up; config is the bytes of updcfg.xml.
+
+        user_locale is a Unix locale name; Wine takes the Windows user's locale from LC_ALL.
+        """
         with self.new_case(label) as case:
+            if user_locale:
+                case.env["LC_ALL"] = user_locale
             for values in registry.values():
                 case.install_product(values["ProductRoot"])
             if config is not None:
@@ -198,6 +203,21 @@ class OutdatedNoticeTest(ProductTextsTestCase):
             self.assertEqual(control(window, LABEL4)["text"], "")
             self.assertFalse(control(window, LABEL5)["visible"])
             self.assertEqual(control(window, LABEL3)["text"], "Vardexon Internet Security detected")
+
+    def test_build_is_read_as_the_users_locale_reads_it(self):
+        # A Russian locale writes 1424 as "1424,0" and reads "1,424" as 1.424; an English one
+        # groups thousands with the comma, so there "1424,0" is 14240.
+        for user_locale, build, notice in [
+            ("ru_RU.UTF-8", "1424,0", ""),
+            ("ru_RU.UTF-8", "1,424", NOTICE),
+            ("en_US.UTF-8", "1,424", ""),
+            ("en_US.UTF-8", "1424,0", NOTICE),
+        ]:
+            registry = product("Vardexon Internet Security", build=build)
+            with self.subTest(user_locale=user_locale, build=build), self.started(
+                    registry, label=f"{user_locale}-{build}", user_locale=user_locale) as (_, window):
+                self.assertEqual(control(window, LABEL4)["text"], notice)
+                self.assertEqual(control(window, LABEL5)["visible"], bool(notice))
 
 
 class RussianInterfaceTest(ProductTextsTestCase):

@@ -4,6 +4,7 @@
 
 #include "app/AppIdentity.h"
 #include "platform/win32/FolderPicker.h"
+#include "platform/win32/LocaleNumber.h"
 #include "platform/win32/Module1.h"
 #include "platform/win32/Registry.h"
 #include "platform/win32/UniqueHandle.h"
@@ -106,6 +107,10 @@ std::wstring Win32Platform::AnsiToText(std::span<const unsigned char> bytes) {
   std::wstring text(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, data, size, text.data(), length);
   return text;
+}
+
+std::optional<float> Win32Platform::LocaleNumber(std::wstring_view text) {
+  return UserLocaleNumber(text);
 }
 
 std::wstring Win32Platform::BrowseForFolder(std::wstring_view prompt, std::uint32_t flags) {
