@@ -59,7 +59,8 @@ class Platform {
                                                     std::wstring_view command_line,
                                                     WindowShow show) = 0;
 
-  // The Windows folder, where the system's own programs live.
+  // The system's Windows folder, where its own programs live (never a
+  // Remote Desktop user's private one).
   virtual std::wstring WindowsFolder() = 0;
 
   // nullptr when the file does not exist or cannot be opened (a folder, a

@@ -4,46 +4,43 @@
 
 #include <vector>
 
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/UniqueHandle.h"
 
 namespace updstart::win32 {
 
 namespace {
 
-template <typename Function>
-Function Resolve(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<Function>(
-                      reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
-                : nullptr;
-}
-
-// Loaded once and kept for the rest of the process.
+// Loaded on first use and kept for the rest of the process.
 struct ShellFunctions {
   using Browse = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
-  using PathFromList = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
+  using PathFromList = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, PWSTR, DWORD, GPFIDL_FLAGS);
   using Free = void(WINAPI*)(LPVOID);
   using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
 
-  ShellFunctions() {
-    HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    HMODULE com = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    browse = Resolve<Browse>(shell, "SHBrowseForFolderW");
-    path_from_list = Resolve<PathFromList>(shell, "SHGetPathFromIDListW");
-    free = Resolve<Free>(com, "CoTaskMemFree");
+  ShellFunctions()
+      : shell(LoadSystemLibrary(L"shell32.dll")), com(LoadSystemLibrary(L"ole32.dll")) {
+    browse = SystemFunction<Browse>(shell.get(), "SHBrowseForFolderW");
+    path_from_list = SystemFunction<PathFromList>(shell.get(), "SHGetPathFromIDListEx");
+    free = SystemFunction<Free>(com.get(), "CoTaskMemFree");
     // The picker is a COM client; it needs the thread in an apartment.
-    if (auto initialize = Resolve<Initialize>(com, "CoInitializeEx")) {
+    if (auto initialize = SystemFunction<Initialize>(com.get(), "CoInitializeEx")) {
       initialize(nullptr, COINIT_APARTMENTTHREADED);
     }
   }
   bool usable() const { return browse && path_from_list && free; }
 
+  UniqueModule shell;
+  UniqueModule com;
   Browse browse = nullptr;
   PathFromList path_from_list = nullptr;
   Free free = nullptr;
 };
 
 const ShellFunctions& Shell() {
-  static const ShellFunctions functions;
+  // Never destroyed, so never unloaded: the shell may still have threads of
+  // its own running its code when the program ends.
+  static const ShellFunctions& functions = *new ShellFunctions;
   return functions;
 }
 
@@ -63,8 +60,11 @@ std::wstring BrowseForFolder(HWND owner, std::wstring_view prompt, std::uint32_t
   info.ulFlags = flags;
   UniqueItemList chosen(shell.browse(&info));
   if (!chosen) return {};
-  std::vector<wchar_t> path(MAX_PATH + 1, L'\0');
-  if (!shell.path_from_list(chosen.get(), path.data())) return {};
+  // Room for the longest path Windows has, not only for MAX_PATH: a longer
+  // one would otherwise come back as no path at all.
+  constexpr DWORD kLongestPath = 32768;
+  std::vector<wchar_t> path(kLongestPath, L'\0');
+  if (!shell.path_from_list(chosen.get(), path.data(), kLongestPath, GPFIDL_DEFAULT)) return {};
   return {path.data()};
 }
 

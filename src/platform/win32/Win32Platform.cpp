@@ -60,11 +60,13 @@ std::optional<std::uint32_t> Win32Platform::StartProcess(std::wstring_view progr
 }
 
 std::wstring Win32Platform::WindowsFolder() {
+  // The system's own, not the private Windows folder a Remote Desktop host
+  // may give each user, where a program could be missing or planted.
   std::wstring folder(MAX_PATH, L'\0');
-  UINT length = GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+  UINT length = GetSystemWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
   if (length > folder.size()) {
     folder.assign(length, L'\0');
-    length = GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    length = GetSystemWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
   }
   folder.resize(length < folder.size() ? length : 0);
   return folder;
