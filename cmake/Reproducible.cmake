@@ -9,9 +9,7 @@
 # from SOURCE_DATE_EPOCH instead of the clock, and the header checksum it then
 # computes over the file follows. The stamp is the SOURCE_DATE_EPOCH set when
 # the build is configured, else the date of the last commit of this tree, else
-# zero. It is fixed at configure time: a build folder that outlives a commit
-# keeps the older stamp until it is configured again (scripts/release always
-# configures afresh).
+# zero.
 #
 # MSVC's linker cannot be given a time stamp; /Brepro makes it write a hash of
 # the output instead. It rules out incremental linking, so it is set only for
@@ -44,6 +42,17 @@ function(updstart_source_date_epoch out_var)
                       OUTPUT_VARIABLE committed OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE failed)
       if(NOT failed AND committed MATCHES "^[0-9]+$")
         set(epoch ${committed})
+      endif()
+      # HEAD's log grows with every commit and checkout: the build configures
+      # itself again then, and the stamp follows.
+      execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --git-path logs/HEAD
+                      WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+                      OUTPUT_VARIABLE head_log OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+      if(head_log)
+        get_filename_component(head_log "${head_log}" ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
+        if(EXISTS "${head_log}")
+          set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${head_log}")
+        endif()
       endif()
     endif()
   endif()

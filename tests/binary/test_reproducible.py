@@ -79,7 +79,7 @@ class ReproducibleTest(unittest.TestCase):
         if len(first) != len(second):
             lines.append(f'  sizes: {len(first)} != {len(second)} bytes')
         if any(fields.get(offset) == 'link time stamp' for offset in offsets):
-            lines.append('  (was build/win32 configured before the last commit or with another '
+            lines.append('  (build/win32 not built since the last commit, or with another '
                          'SOURCE_DATE_EPOCH? run scripts/build)')
         self.fail(f'{first_program} and its rebuild in another folder differ at '
                   f'{len(offsets)} offsets:\n' + '\n'.join(lines))
