@@ -1,5 +1,6 @@
-"""Start-up time and peak memory of the real 32-bit program against the
-baseline window, both under Wine, in one prefix and on one Xvfb.
+"""Start-up time and peak memory of the real program against the baseline
+window, both built for the architecture the Wine rig chose for this machine,
+both under Wine, in one prefix and on one Xvfb.
 
 The probe (startup_probe.exe, run inside the prefix) starts each program in
 the order it is given and reports, per run, the milliseconds to its first
@@ -11,11 +12,17 @@ import os
 import shutil
 import statistics
 import subprocess
+import sys
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[1]
+sys.path.insert(0, str(REPO / "tests" / "wine"))
+
+import rig  # noqa: E402
+
 WINE_DIR = REPO / "build" / "bench-wine"
-PREFIX = WINE_DIR / "prefix"
+PREFIX = WINE_DIR / f"prefix-win{rig.ARCH.bits}"
+WINE = rig.ARCH.loader
 FONTS = Path("/usr/share/wine/fonts")
 
 PRODUCT_KEY = r"HKLM\SOFTWARE\NordavinLab\protected\TVX8\environment"
@@ -25,13 +32,7 @@ FOLDER = r"C:\bench"
 
 
 def _env(display=None):
-    env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "LC_"))}
-    env.update(HOME=str(WINE_DIR / "home"), WINEPREFIX=str(PREFIX), WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=", LANG="C.UTF-8")
-    env.pop("DISPLAY", None)
-    if display:
-        env["DISPLAY"] = display
-    return env
+    return dict(rig.ARCH.env(PREFIX, display), HOME=str(WINE_DIR / "home"))
 
 
 def _run(args, env, timeout=300):
@@ -43,13 +44,13 @@ def _run(args, env, timeout=300):
 
 def _prefix():
     """Made once and kept (remade when Wine changes); rm -r build/bench-wine to start over."""
-    stamp = WINE_DIR / "prefix.ready"
-    version = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+    stamp = PREFIX.with_name(PREFIX.name + ".ready")
+    version = subprocess.run([WINE, "--version"], capture_output=True, text=True).stdout.strip()
     if stamp.exists() and stamp.read_text() == version and PREFIX.is_dir():
         return
     shutil.rmtree(PREFIX, ignore_errors=True)
     (WINE_DIR / "home").mkdir(parents=True, exist_ok=True)
-    _run(["wineboot", "-i"], _env())
+    _run([WINE, "wineboot", "-i"], _env())
     _run(["wineserver", "-w"], _env())
     # Debian's Wine leaves its own fonts out of a prefix; without them "MS
     # Shell Dlg" falls back to another face, in both programs alike but
@@ -82,7 +83,7 @@ class _Xvfb:
 def _probe(env, programs):
     """One probe process over the given programs; [(name, ms, peak bytes)] in order."""
     paths = [f"{FOLDER}\\{name}" for name in programs]
-    out = _run(["wine", f"{FOLDER}\\startup_probe.exe", *paths], env, timeout=60 + 30 * len(paths))
+    out = _run([WINE, f"{FOLDER}\\startup_probe.exe", *paths], env, timeout=60 + 30 * len(paths))
     runs = []
     for line in out.splitlines():
         path, *rest = line.split("\t")
@@ -109,13 +110,13 @@ def measure(build_dir, pairs, warmup_pairs=3):
     with _Xvfb() as display:
         env = _env(display.name)
         try:
-            _run(["wine", "reg", "add", PRODUCT_KEY, "/v", "ProductRoot", "/t", "REG_SZ",
+            _run([WINE, "reg", "add", PRODUCT_KEY, "/v", "ProductRoot", "/t", "REG_SZ",
                   "/d", PRODUCT_ROOT, "/f", "/reg:32"], env)
             # With no window manager on Xvfb, Wine waits two seconds for one
             # to withdraw every closing window it considers managed. Unmanaged
             # windows skip that wait, for both programs alike, so many more
             # pairs fit in the same minute.
-            _run(["wine", "reg", "add", X11_KEY, "/v", "Managed", "/t", "REG_SZ", "/d", "N", "/f"],
+            _run([WINE, "reg", "add", X11_KEY, "/v", "Managed", "/t", "REG_SZ", "/d", "N", "/f"],
                  env)
             order = []
             for i in range(warmup_pairs + pairs):

@@ -1,5 +1,6 @@
 # The Windows program itself, and the small Windows tools its tests drive it with.
 enable_language(RC)
+include(cmake/Reproducible.cmake)
 
 file(GLOB UPDSTART_WIN32_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/app/win32/*.cpp

@@ -44,6 +44,8 @@ def install_stand_in(case):
 
 
 def main():
+    rig.choose_arch_or_exit()
+    print(f"Demo of the {rig.ARCH.describe()}")
     display = has_display()
     case = rig.Case("demo")
     if display:

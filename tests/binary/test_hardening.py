@@ -1,5 +1,7 @@
 """Reads the built Windows programs and checks what Windows will see of them:
-exploit mitigations, the manifest, the version record, the icon and imports."""
+exploit mitigations, the manifest, the version record, the icon and imports.
+UPDSTART_WIN32_EXE and UPDSTART_WIN64_EXE name other files to check, such as
+a release's."""
 import os
 import struct
 import unittest
@@ -7,8 +9,8 @@ import unittest
 import pefile
 
 BUILD = os.environ.get('UPDSTART_BUILD_ROOT', 'build')
-PROGRAMS = {'win32': os.path.join(BUILD, 'win32', 'updstart.exe'),
-            'win64': os.path.join(BUILD, 'win64', 'updstart.exe')}
+PROGRAMS = {arch: os.environ.get(f'UPDSTART_{arch.upper()}_EXE', os.path.join(BUILD, arch, 'updstart.exe'))
+            for arch in ('win32', 'win64')}
 SYSTEM_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'comctl32.dll',
                'msvcrt.dll', 'shell32.dll', 'ole32.dll'}
 

@@ -1,8 +1,16 @@
 """Runs the real program in Wine on a virtual X display and drives it from outside.
 
-One base prefix is made per build tree and reused; every case runs in its own
-hard-linked copy of it, so cases cannot see each other's registry or files.
+The rig runs one Windows architecture per process (choose_arch): the 32-bit
+reference program where this machine runs 32-bit Linux programs, else the
+64-bit one; the driver and the stand-in updater come from the same build tree.
+One base prefix is made per architecture and reused; every case runs in its
+own hard-linked copy of it, so cases cannot see each other's registry or files.
 One Xvfb serves the whole test process. Everything that waits has a deadline.
+
+    /usr/bin/python3 tests/wine/rig.py --arch   prints the architecture chosen here
+
+UPDSTART_WINEDEBUG sets Wine's WINEDEBUG for the cases (default -all), whose
+Wine output lands in build/wine-artifacts/<case>.wine.log.
 """
 
 import atexit
@@ -13,10 +21,19 @@ import os
 import select
 import shutil
 import subprocess
+import sys
 import time
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
+
+# Debian's `wine` wrapper always picks the 32-bit loader once it is installed,
+# even where the kernel cannot run it; so the rig calls a loader itself.
+LOADERS = {"32": "/usr/lib/wine/wine", "64": "/usr/lib/wine/wine64"}
+
+
+class RigError(Exception):
+    pass
 
 
 def _path_from_env(name, default):
@@ -24,14 +41,101 @@ def _path_from_env(name, default):
     return path if path.is_absolute() else REPO / path
 
 
-BUILD = _path_from_env("UPDSTART_BUILD", "build/win32")
+def loader_runs(bits):
+    """Whether this machine runs that Wine loader at all.
+
+    A kernel without 32-bit emulation refuses the 32-bit loader at exec, so
+    trying it is the one sure test.
+    """
+    try:
+        done = subprocess.run([LOADERS[bits], "--version"], capture_output=True, timeout=60)
+    except (OSError, subprocess.TimeoutExpired):
+        return False
+    return done.returncode == 0
+
+
+def choose_arch():
+    """Which Windows build this machine tests: "32" (the reference) or "64".
+
+    UPDSTART_WINE_ARCH=32|64 forces one; otherwise the 32-bit program wherever
+    a 32-bit Linux program runs, else the 64-bit one in a 64-bit prefix.
+    """
+    forced = os.environ.get("UPDSTART_WINE_ARCH", "")
+    if forced:
+        if forced not in LOADERS:
+            raise RigError(f"UPDSTART_WINE_ARCH must be 32 or 64, not {forced!r}")
+        if not loader_runs(forced):
+            if forced == "32":
+                raise RigError(
+                    f"UPDSTART_WINE_ARCH=32, but this machine cannot run the 32-bit Wine loader "
+                    f"{LOADERS['32']} (is 32-bit emulation off in the kernel, or wine32:i386 missing?)")
+            raise RigError(f"UPDSTART_WINE_ARCH={forced}, but {LOADERS[forced]} does not run here")
+        return forced
+    return "32" if loader_runs("32") else "64"
+
+
+def choose_arch_or_exit():
+    """choose_arch() for scripts: a one-line explanation instead of a traceback."""
+    try:
+        return choose_arch()
+    except RigError as error:
+        sys.exit(f"error: {error}")
+
+
+class Arch:
+    """One Windows architecture the rig can run: its loader, build tree and prefix template."""
+
+    def __init__(self, bits, build=None):
+        self.bits = bits
+        self.loader = LOADERS[bits]
+        self.build = build or REPO / f"build/win{bits}"
+        self.program = self.build / "updstart.exe"
+        self.tools = self.build / "tests" / "wine" / "tools"
+        self.driver = self.tools / "driver.exe"
+        self.tvx_stand_in = self.tools / "tvx.com"
+        self.prefix = CACHE / f"prefix-win{bits}"
+
+    def describe(self):
+        program = self.program.relative_to(REPO) if self.program.is_relative_to(REPO) else self.program
+        return f"{self.bits}-bit build {program} (Wine loader {self.loader})"
+
+    def env(self, prefix, display=None):
+        env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "LC_", "DRIVER_"))}
+        env.update(
+            HOME=str(CACHE / "home"),
+            WINEPREFIX=str(prefix),
+            WINEDEBUG=os.environ.get("UPDSTART_WINEDEBUG", "-all"),
+            WINEDLLOVERRIDES="mscoree,mshtml=",
+            LANG="C.UTF-8",
+        )
+        if self.bits == "64":
+            # What Debian's wrapper would set had it picked this loader; a
+            # prefix made by it is 64-bit, with the 32-bit registry view inside.
+            env.update(WINELOADER=self.loader, WINEARCH="win64")
+        env.pop("DISPLAY", None)
+        if display:
+            env["DISPLAY"] = display
+        return env
+
+
 CACHE = _path_from_env("UPDSTART_WINE_CACHE", "build/wine-base")
 ARTIFACTS = _path_from_env("UPDSTART_WINE_ARTIFACTS", "build/wine-artifacts")
 
-PROGRAM = BUILD / "updstart.exe"
-TOOLS = BUILD / "tests" / "wine" / "tools"
-DRIVER = TOOLS / "driver.exe"
-TVX_STAND_IN = TOOLS / "tvx.com"
+# The architecture of this process's cases. A choice that cannot be met is
+# reported when a case starts (scripts ask choose_arch_or_exit first).
+# UPDSTART_BUILD names another build tree of that architecture.
+try:
+    ARCH = Arch(choose_arch(), os.environ.get("UPDSTART_BUILD") and _path_from_env("UPDSTART_BUILD", ""))
+    _ARCH_ERROR = None
+except RigError as _error:
+    ARCH = Arch("64")
+    _ARCH_ERROR = _error
+
+PROGRAM = ARCH.program
+TOOLS = ARCH.tools
+DRIVER = ARCH.driver
+TVX_STAND_IN = ARCH.tvx_stand_in
+WINE = ARCH.loader
 
 # Where each case puts its copy of the program.
 PROGRAM_PATH = r"C:\updstart\updstart.exe"
@@ -44,10 +148,6 @@ _WRITTEN_TREES = ["drive_c/users", "drive_c/ProgramData"]
 _SCREEN = "1280x1024x24"
 
 
-class RigError(Exception):
-    pass
-
-
 def wait_for(predicate, timeout, what, interval=0.05):
     """Polls predicate until it returns something truthy; fails at the deadline."""
     deadline = time.monotonic() + timeout
@@ -58,21 +158,6 @@ def wait_for(predicate, timeout, what, interval=0.05):
         if time.monotonic() >= deadline:
             raise AssertionError(f"timed out after {timeout} s waiting for {what}; last saw {value!r}")
         time.sleep(interval)
-
-
-def _wine_env(prefix, display=None):
-    env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "LC_", "DRIVER_"))}
-    env.update(
-        HOME=str(CACHE / "home"),
-        WINEPREFIX=str(prefix),
-        WINEDEBUG="-all",
-        WINEDLLOVERRIDES="mscoree,mshtml=",
-        LANG="C.UTF-8",
-    )
-    env.pop("DISPLAY", None)
-    if display:
-        env["DISPLAY"] = display
-    return env
 
 
 def _run(args, env, timeout, what, retry_after_hang=False):
@@ -91,25 +176,24 @@ def _run(args, env, timeout, what, retry_after_hang=False):
     return done.stdout
 
 
-def _wine_version():
-    return subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+def _wine_version(arch):
+    return subprocess.run([arch.loader, "--version"], capture_output=True, text=True).stdout.strip()
 
 
-def base_prefix():
-    """The prefix every case copies, made once (and remade when Wine changes)."""
-    prefix = CACHE / "prefix"
-    stamp = CACHE / "prefix.ready"
+def base_prefix(arch=ARCH):
+    """The prefix every case of an architecture copies, made once (and remade when Wine changes)."""
+    prefix = arch.prefix
+    stamp = prefix.with_name(prefix.name + ".ready")
     (CACHE / "home").mkdir(parents=True, exist_ok=True)
-    with open(CACHE / "prefix.lock", "w") as lock:
+    with open(prefix.with_name(prefix.name + ".lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)  # parallel runners make it only once
-        version = _wine_version()
-        version += f" fonts:{len(_wine_fonts())}"
+        version = f"{_wine_version(arch)} win{arch.bits} fonts:{len(_wine_fonts())}"
         if stamp.exists() and stamp.read_text() == version and prefix.is_dir():
             return prefix
         stamp.unlink(missing_ok=True)
         shutil.rmtree(prefix, ignore_errors=True)
-        env = _wine_env(prefix)
-        _run(["wineboot", "-i"], env, 300, "wineboot")
+        env = arch.env(prefix)
+        _run([arch.loader, "wineboot", "-i"], env, 300, "wineboot")
         _run(["wineserver", "-w"], env, 120, "wineserver shutdown")
         _install_fonts(prefix)
         stamp.write_text(version)
@@ -238,12 +322,14 @@ class Case:
     """One test case: its own prefix, the program in it, and the driver to look at it."""
 
     def __init__(self, name):
+        if _ARCH_ERROR:
+            raise _ARCH_ERROR
         if not PROGRAM.exists() or not DRIVER.exists():
             raise RigError(f"build the Windows program and its test tools first: {PROGRAM}, {DRIVER}")
         self.name = name
         self.display = Display.shared().name
         self.prefix = CACHE / "cases" / f"{name}-{os.getpid()}"
-        self.env = _wine_env(self.prefix, self.display)
+        self.env = ARCH.env(self.prefix, self.display)
         self._server = None
         self._server_pending = bytearray()
         self._program_run = None
@@ -283,7 +369,7 @@ class Case:
         # The first Wine command in a fresh prefix now and then never ends
         # (seen once in many runs, with nothing said); importing again is
         # harmless, so a hung import gets one more try in a restarted server.
-        _run(["wine", "reg", "import", r"C:\seed.reg", f"/reg:{view}"], self.env, 60, "reg import",
+        _run([WINE, "reg", "import", r"C:\seed.reg", f"/reg:{view}"], self.env, 60, "reg import",
              retry_after_hang=True)
 
     def set_dpi(self, dpi):
@@ -324,7 +410,7 @@ class Case:
             env["DRIVER_APP"] = application
         self._result = None  # a case may run the program again, one run at a time
         self._program_run = subprocess.Popen(
-            ["wine", str(DRIVER), "run"], env=env, stdout=subprocess.PIPE, stderr=self._wine_log
+            [WINE, str(DRIVER), "run"], env=env, stdout=subprocess.PIPE, stderr=self._wine_log
         )
 
     def result(self, timeout=30):
@@ -334,7 +420,12 @@ class Case:
                 out, _ = self._program_run.communicate(timeout=timeout)
             except subprocess.TimeoutExpired as error:
                 raise AssertionError(f"the program did not end within {timeout} s") from error
-            self._result = json.loads(out.decode().strip().splitlines()[-1])
+            lines = out.decode().strip().splitlines()
+            if not lines:
+                # A Wine process whose server went away ends with status 1
+                # and says nothing; name that rather than fail on parsing.
+                raise RigError(f"`driver run` ended with status {self._program_run.returncode} and no report")
+            self._result = json.loads(lines[-1])
         return self._result
 
     def has_ended(self):
@@ -346,7 +437,7 @@ class Case:
         """One driver command through the long-running `driver serve`."""
         if self._server is None:
             self._server = subprocess.Popen(
-                ["wine", str(DRIVER), "serve"],
+                [WINE, str(DRIVER), "serve"],
                 env=self.env,
                 stdin=subprocess.PIPE,
                 stdout=subprocess.PIPE,
@@ -479,3 +570,9 @@ def _remove_server_directory(prefix):
         return
     if name.startswith("wine-") and "/" not in name:
         shutil.rmtree(Path("/tmp") / name, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    if sys.argv[1:] != ["--arch"]:
+        sys.exit("usage: rig.py --arch")
+    print(choose_arch_or_exit())

@@ -1,10 +1,14 @@
 #!/usr/bin/python3
 """Runs the Wine tests against a cross build, each test in its own process.
 
-    UPDSTART_BUILD=build/win32 /usr/bin/python3 tests/wine/run.py [-j N] [-k WORD] [TEST_ID ...]
+    [UPDSTART_WINE_ARCH=32|64] /usr/bin/python3 tests/wine/run.py [-j N] [-k WORD] [TEST_ID ...]
 
-Each test process has its own Xvfb, so parallel tests never share a pointer
-or a keyboard focus. Exits non-zero when any test fails.
+Where this machine runs 32-bit Linux programs, every test runs against the
+32-bit reference program and then the smoke tests against the 64-bit one;
+elsewhere every test runs against the 64-bit program. UPDSTART_WINE_ARCH
+runs every test on the one architecture it names (and UPDSTART_BUILD then
+names its build tree). Each test process has its own Xvfb, so parallel tests
+never share a pointer or a keyboard focus. Exits non-zero when any test fails.
 """
 
 import argparse
@@ -24,6 +28,32 @@ sys.path.insert(0, str(HERE))
 import rig  # noqa: E402
 
 TEST_TIMEOUT = 600
+
+# What the 64-bit build must show where the 32-bit reference gets the whole
+# suite: start-up and detection, Update, the unattended run, the folder picker.
+SMOKE_TESTS = [
+    "test_window.WindowAtStartTest.test_caption_product_focus_and_source_option",
+    "test_update.UpdateButtonTest.test_command_line_for_each_source",
+    "test_update.UnattendedRunTest.test_silent_starts_updater_after_a_wait_and_exits_0",
+    "test_product_texts.FolderOptionTest.test_picker_cancel_or_ok",
+]
+
+
+def passes(everything):
+    """[(architecture, test ids or None for all, environment)] to run, in order."""
+    bits = rig.choose_arch_or_exit()
+    env = dict(os.environ, UPDSTART_WINE_ARCH=bits)
+    if "UPDSTART_WINE_ARCH" in os.environ or bits == "64":
+        return [(rig.ARCH, None, env)]
+    # The machine runs both: the whole suite on the reference build, a smoke
+    # run on the other, whose screenshots must not overwrite the first's.
+    plan = [(rig.ARCH, None, env)]
+    if everything:
+        smoke_env = dict(env, UPDSTART_WINE_ARCH="64",
+                         UPDSTART_WINE_ARTIFACTS=str(rig.ARTIFACTS.with_name(rig.ARTIFACTS.name + "-win64")))
+        smoke_env.pop("UPDSTART_BUILD", None)
+        plan.append((rig.Arch("64"), SMOKE_TESTS, smoke_env))
+    return plan
 
 
 def remove_abandoned_cases():
@@ -55,12 +85,13 @@ def test_ids(patterns, names):
     return [i for i in ids if not patterns or any(p in i for p in patterns)]
 
 
-def run_one(test_id):
+def run_one(test_id, env):
     """(test id, outcome, seconds, output) of one test run in a fresh process."""
     started = time.monotonic()
     process = subprocess.Popen(
         [sys.executable, "-m", "unittest", "-v", test_id],
         cwd=HERE,
+        env=env,
         stdout=subprocess.PIPE,
         stderr=subprocess.STDOUT,
         start_new_session=True,
@@ -89,25 +120,39 @@ def main():
     parser.add_argument("names", nargs="*", help="test ids, such as test_window.ClosingTest")
     options = parser.parse_args()
 
-    for needed in (rig.PROGRAM, rig.DRIVER, rig.TVX_STAND_IN):
-        if not needed.exists():
-            sys.exit(f"missing {needed}: cross-build the program and tests/wine/tools first")
     ids = test_ids(options.patterns, options.names)
     if not ids:
         sys.exit("no test matched")
-    print(f"Wine tests of {rig.PROGRAM} ({len(ids)} tests, {options.jobs} at a time)", flush=True)
-    rig.base_prefix()  # made once here, before tests race to make it
+    plan = passes(everything=not options.patterns and not options.names)
+    renamed = [i for chosen in (p[1] or [] for p in plan) for i in chosen if i not in ids]
+    if renamed:
+        sys.exit(f"smoke tests that no longer exist: {', '.join(renamed)}")
+    for arch, _, _ in plan:
+        for needed in (arch.program, arch.driver, arch.tvx_stand_in):
+            if not needed.exists():
+                sys.exit(f"missing {needed}: cross-build the program and tests/wine/tools first")
     remove_abandoned_cases()
 
-    counts = {"passed": 0, "failed": 0, "skipped": 0}
-    with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, options.jobs)) as pool:
-        for test_id, outcome, seconds, output in pool.map(run_one, ids):
-            counts[outcome] += 1
-            print(f"{outcome.upper():7} {test_id} ({seconds:.1f} s)", flush=True)
-            if outcome == "failed":
-                print(output, flush=True)
-    print(f"{counts['passed']} passed, {counts['failed']} failed, {counts['skipped']} skipped")
-    return 1 if counts["failed"] else 0
+    summaries = []
+    for arch, chosen, env in plan:
+        run_ids = [i for i in ids if chosen is None or i in chosen]
+        print(f"Wine tests of the {arch.describe()} ({len(run_ids)} tests, {options.jobs} at a time)",
+              flush=True)
+        rig.base_prefix(arch)  # made once here, before tests race to make it
+        counts = {"passed": 0, "failed": 0, "skipped": 0}
+        with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, options.jobs)) as pool:
+            for test_id, outcome, seconds, output in pool.map(lambda i: run_one(i, env), run_ids):
+                counts[outcome] += 1
+                print(f"{outcome.upper():7} {test_id} ({seconds:.1f} s)", flush=True)
+                if outcome == "failed":
+                    print(output, flush=True)
+        summaries.append((arch, counts))
+    failed = 0
+    for arch, counts in summaries:
+        print(f"{arch.describe()}: {counts['passed']} passed, {counts['failed']} failed, "
+              f"{counts['skipped']} skipped")
+        failed += counts["failed"]
+    return 1 if failed else 0
 
 
 if __name__ == "__main__":

@@ -242,7 +242,7 @@ class ConfigFileTest(BadInputTestCase):
             config.rmdir()
         with self.subTest("held_exclusively"):
             config.write_bytes(TEST_SERVER_CONFIG.encode())
-            holder = subprocess.Popen(["wine", str(rig.DRIVER), "hold-file", CONFIG_PATH, "60000"],
+            holder = subprocess.Popen([rig.WINE, str(rig.DRIVER), "hold-file", CONFIG_PATH, "60000"],
                                       env=case.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
             try:
                 self.assertTrue(select.select([holder.stdout], [], [], 60)[0], "hold-file did not answer")

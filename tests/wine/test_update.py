@@ -81,7 +81,7 @@ def driver_once(case, *words, **env):
 
     Unlike the tab-separated `driver serve`, its arguments may hold tabs.
     """
-    done = subprocess.run(["wine", str(rig.DRIVER), *words], env=dict(case.env, **env),
+    done = subprocess.run([rig.WINE, str(rig.DRIVER), *words], env=dict(case.env, **env),
                           capture_output=True, timeout=120)
     if done.returncode != 0:
         raise AssertionError(f"driver {words} failed: {done.stdout!r} {done.stderr!r}")

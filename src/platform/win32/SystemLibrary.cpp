@@ -15,9 +15,8 @@ UniqueModule LoadSystemLibrary(const wchar_t* dll_name) {
   path.resize(length);
   path += L'\\';
   path += dll_name;
-  // A full path alone finds the library itself; this flag makes its own
-  // dependencies be looked for beside it too, never in the program's folder,
-  // also on a Windows where the default search could not be narrowed.
+  // With a full path this flag also looks for the library's own dependencies
+  // in its folder first, so they come from System32 too.
   return UniqueModule(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 

@@ -1,5 +1,4 @@
-// Libraries of Windows itself, loaded when first needed rather than with the
-// program, and always from the system folder.
+// Libraries of Windows itself that the program loads only when it needs them.
 #pragma once
 
 #include <windows.h>
@@ -8,14 +7,18 @@
 
 namespace updstart::win32 {
 
-// From System32 by full path; empty when it cannot be loaded.
+// Loads `dll_name` from System32 by its full path, never from the program's
+// folder or the current directory, where a planted copy could wait. Empty
+// when it cannot be loaded.
 UniqueModule LoadSystemLibrary(const wchar_t* dll_name);
 
-// The named export of a loaded library; nullptr when it is missing (an older
-// Windows) or when the library could not be loaded.
+// The function `name` that `module` exports, as the pointer type Function;
+// nullptr when the module is null or lacks it (an older Windows).
 template <class Function>
 Function SystemFunction(HMODULE module, const char* name) {
   if (!module) return nullptr;
+  // Through a plain function pointer, which converts to and from any other
+  // without a cast warning.
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
