@@ -10,8 +10,9 @@ foreach(n RANGE 0 20)
   set(UPDSTART_MIRROR_HOST_${n} "update${n}.nordavin.example" CACHE STRING "Host of regular mirror ${n}")
 endforeach()
 set(UPDSTART_IPV4_SOURCE "203.0.113.10" CACHE STRING "The regular source given as a dotted IPv4 address")
-# The current-source report recognises test channels by the part of this name
-# after its first hyphen, so it must contain one.
+# The current-source report recognises test channels by this name from its
+# first hyphen on, the hyphen included, followed by "/test/"; so it must
+# contain a hyphen.
 set(UPDSTART_TEST_SERVER_HOST "test-ftp.nordavin.example" CACHE STRING "Host of the test channels")
 set(UPDSTART_SITE_INTERNATIONAL "www.nordavin.example" CACHE STRING "The vendor's international web site")
 set(UPDSTART_SITE_RUSSIAN "www.nordavin-ru.example" CACHE STRING "The vendor's Russian web site")

@@ -1,5 +1,6 @@
 # The Windows program itself, and the small Windows tools its tests drive it with.
 enable_language(RC)
+include(cmake/Reproducible.cmake)
 
 file(GLOB UPDSTART_WIN32_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/app/win32/*.cpp
@@ -11,15 +12,16 @@ target_compile_definitions(updstart PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN
 target_link_libraries(updstart PRIVATE updstart_core comctl32)
 
 if(MSVC)
+  target_compile_options(updstart_core PRIVATE /guard:cf)
   target_compile_options(updstart PRIVATE ${UPDSTART_WARNINGS} /GS /guard:cf)
-  target_link_options(updstart PRIVATE /DYNAMICBASE /NXCOMPAT /MANIFEST:NO)
+  target_link_options(updstart PRIVATE /DYNAMICBASE /NXCOMPAT /TSAWARE /guard:cf /MANIFEST:NO)
   set_property(TARGET updstart_core updstart PROPERTY MSVC_RUNTIME_LIBRARY "MultiThreaded")
 else()
   # Hardening: ASLR with relocations kept, NX, a stack protector linked in
   # statically, and no dependency on any DLL but Windows' own.
   set(UPDSTART_HARDENING_COMPILE -fstack-protector-strong)
   set(UPDSTART_HARDENING_LINK -municode -static -static-libgcc -static-libstdc++
-      -fstack-protector-strong -Wl,--dynamicbase -Wl,--nxcompat -Wl,--gc-sections -s)
+      -fstack-protector-strong -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware -Wl,--gc-sections -s)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     list(APPEND UPDSTART_HARDENING_LINK -Wl,--high-entropy-va)
   else()

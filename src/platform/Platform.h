@@ -57,7 +57,8 @@ class Platform {
                                                     std::wstring_view command_line,
                                                     WindowShow show) = 0;
 
-  // The Windows folder, where the system's own programs live.
+  // The system's Windows folder, where its own programs live (never a
+  // Remote Desktop user's private one).
   virtual std::wstring WindowsFolder() = 0;
 
   // nullptr when the file does not exist or cannot be opened (a folder, a
@@ -67,6 +68,11 @@ class Platform {
   // Text in the system's ANSI code page, for files that are neither UTF-8
   // nor UTF-16.
   virtual std::wstring AnsiToText(std::span<const unsigned char> bytes) = 0;
+
+  // The number the text stands for as the current user's locale reads it
+  // (its decimal point and digit grouping, blanks around it); nullopt when it
+  // is not a number or lies beyond the range of a float.
+  virtual std::optional<float> LocaleNumber(std::wstring_view text) = 0;
 
   // The system's modal folder picker, owned by the main window, with `prompt`
   // above the tree and the picker's flags; the chosen folder's path, or ""

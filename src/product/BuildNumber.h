@@ -4,11 +4,12 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/Platform.h"
+
 namespace updstart {
 
-// A decimal number with optional sign, fraction and exponent, blanks around it
-// allowed; nullopt for anything else (the empty text, "8.0.1.2", "1,424") and
-// for numbers beyond the range of a float.
-std::optional<float> ParseBuildNumber(std::wstring_view text);
+// The number as the user's locale reads it (Platform::LocaleNumber); nullopt
+// for the empty text and anything else that is not a number.
+std::optional<float> ParseBuildNumber(std::wstring_view text, Platform& platform);
 
 }  // namespace updstart

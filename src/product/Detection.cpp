@@ -23,7 +23,7 @@ std::optional<ProductRecord> DetectProduct(Platform& platform) {
     record.sProductName = Read(hKey.get(), L"ProductName");
     // Describes this key only: a Build that is not a number gives 0, never a
     // number left over from an earlier key.
-    record.BuildNumber = ParseBuildNumber(Read(hKey.get(), L"Build")).value_or(0.0f);
+    record.BuildNumber = ParseBuildNumber(Read(hKey.get(), L"Build"), platform).value_or(0.0f);
     if (record.sProductRoot.empty()) continue;
 
     record.ProductVersion = row.generation;

@@ -1,5 +1,7 @@
 """Reads the built Windows programs and checks what Windows will see of them:
-exploit mitigations, the manifest, the version record, the icon and imports."""
+exploit mitigations, the manifest, the version record, the icon and imports.
+UPDSTART_WIN32_EXE and UPDSTART_WIN64_EXE name other files to check, such as
+a release's."""
 import os
 import struct
 import unittest
@@ -7,12 +9,12 @@ import unittest
 import pefile
 
 BUILD = os.environ.get('UPDSTART_BUILD_ROOT', 'build')
-PROGRAMS = {'win32': os.path.join(BUILD, 'win32', 'updstart.exe'),
-            'win64': os.path.join(BUILD, 'win64', 'updstart.exe')}
+PROGRAMS = {arch: os.environ.get(f'UPDSTART_{arch.upper()}_EXE', os.path.join(BUILD, arch, 'updstart.exe'))
+            for arch in ('win32', 'win64')}
 SYSTEM_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'comctl32.dll',
                'msvcrt.dll', 'shell32.dll', 'ole32.dll'}
 
-DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, NO_SEH = 0x40, 0x20, 0x100, 0x400
+DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, NO_SEH, TERMINAL_SERVER_AWARE = 0x40, 0x20, 0x100, 0x400, 0x8000
 RELOCS_STRIPPED = 0x1
 SECTION_EXECUTE, SECTION_WRITE = 0x20000000, 0x80000000
 RT_ICON, RT_GROUP_ICON, RT_MANIFEST = 3, 14, 24
@@ -40,6 +42,8 @@ class HardeningTest(unittest.TestCase):
                 flags = pe.OPTIONAL_HEADER.DllCharacteristics
                 self.assertTrue(flags & DYNAMIC_BASE, 'ASLR')
                 self.assertTrue(flags & NX_COMPAT, 'NX')
+                # Else a Remote Desktop host gives it a per-user Windows folder.
+                self.assertTrue(flags & TERMINAL_SERVER_AWARE, 'Terminal-Server aware')
                 self.assertFalse(pe.FILE_HEADER.Characteristics & RELOCS_STRIPPED)
                 relocations = pe.OPTIONAL_HEADER.DATA_DIRECTORY[5]
                 self.assertGreater(relocations.Size, 0, 'ASLR needs the relocations kept')
@@ -62,8 +66,11 @@ class HardeningTest(unittest.TestCase):
             with self.subTest(arch=arch):
                 names = {entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT}
                 self.assertLessEqual(names, SYSTEM_DLLS)
+                # Looked up at run time: imported, it would keep the program from starting on
+                # a Windows 7 that lacks it.
                 kernel = next(e for e in pe.DIRECTORY_ENTRY_IMPORT if e.dll.lower() == b'kernel32.dll')
-                self.assertIn(b'SetDefaultDllDirectories', {i.name for i in kernel.imports})
+                self.assertNotIn(b'SetDefaultDllDirectories', {i.name for i in kernel.imports})
+                self.assertIn(b'SetDefaultDllDirectories\0', bytes(pe.__data__))
                 # The shell is loaded when needed, not with the program.
                 self.assertNotIn('shell32.dll', names)
 

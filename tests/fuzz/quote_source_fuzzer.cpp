@@ -1,6 +1,7 @@
-// QuoteSourceIfNeeded: a source with a blank or tab, not already in quotes,
-// must reach the updater as exactly one argument equal to itself under the
-// C runtime's splitting rules; any other source must pass unchanged.
+// QuoteSourceIfNeeded: a source with a blank, tab or quote must reach the
+// updater as exactly one argument under the C runtime's splitting rules: the
+// source, less one pair of quotes around it; any other source must pass
+// unchanged.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -14,18 +15,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::wstring source = updstart::fuzz::DecodeText({data, size});
   const std::wstring quoted = updstart::QuoteSourceIfNeeded(source);
 
-  const bool has_blank = source.find_first_of(L" \t") != std::wstring::npos;
-  const bool wrapped = source.size() >= 2 && source.front() == L'"' && source.back() == L'"';
-  if (!has_blank || wrapped) {
+  if (source.find_first_of(L" \t\"") == std::wstring::npos) {
     if (quoted != source) std::abort();
     return 0;
   }
-  if (updstart::testing::SplitWindowsArguments(quoted) != std::vector<std::wstring>{source})
+  const bool wrapped = source.size() >= 2 && source.front() == L'"' && source.back() == L'"';
+  const std::wstring meant = wrapped ? source.substr(1, source.size() - 2) : source;
+  if (updstart::testing::SplitWindowsArguments(quoted) != std::vector<std::wstring>{meant})
     std::abort();
 
   // And in its place in the whole command, after the updater and its verb.
-  const std::wstring command = updstart::InteractiveUpdateCommand(L"C:\\Nordavin", source);
-  const std::vector<std::wstring> expected{L"C:\\Nordavin\\tvx.com", L"UPDATE", source};
-  if (updstart::testing::SplitWindowsArguments(command) != expected) std::abort();
+  const std::wstring root = L"C:\\Program Files\\Nordavin";
+  const std::wstring command = updstart::InteractiveUpdateCommand(root, source);
+  const std::vector<std::wstring> expected{updstart::UpdaterProgram(root), L"UPDATE", meant};
+  if (updstart::testing::SplitWindowsCommandLine(command) != expected) std::abort();
   return 0;
 }

@@ -1,28 +1,39 @@
 #include <gtest/gtest.h>
 
+#include "FakePlatform.h"
 #include "product/BuildNumber.h"
 
 namespace updstart {
 namespace {
 
-TEST(BuildNumberTest, PlainNumbers) {
-  EXPECT_EQ(ParseBuildNumber(L"1424"), 1424.0f);
-  EXPECT_EQ(ParseBuildNumber(L" 1424 "), 1424.0f);
-  EXPECT_EQ(ParseBuildNumber(L"\t59"), 59.0f);
-  EXPECT_EQ(ParseBuildNumber(L"1424.0"), 1424.0f);
-  EXPECT_EQ(ParseBuildNumber(L"-1"), -1.0f);
-  EXPECT_EQ(ParseBuildNumber(L"+288"), 288.0f);
-  EXPECT_EQ(ParseBuildNumber(L"1e3"), 1000.0f);
-  EXPECT_EQ(ParseBuildNumber(L".5"), 0.5f);
-  EXPECT_EQ(ParseBuildNumber(L"0"), 0.0f);
-  EXPECT_EQ(ParseBuildNumber(L"1e30"), 1e30f);
+using testing::FakePlatform;
+
+TEST(BuildNumberTest, PlainDigitsAreReadWithoutTheLocale) {
+  FakePlatform platform;
+  EXPECT_EQ(ParseBuildNumber(L"1424", platform), 1424.0f);
+  EXPECT_EQ(ParseBuildNumber(L"0059", platform), 59.0f);
+  EXPECT_EQ(ParseBuildNumber(L"0", platform), 0.0f);
+  EXPECT_EQ(ParseBuildNumber(L"16777217", platform), 16777216.0f);  // rounded as a float
+  EXPECT_EQ(ParseBuildNumber(std::wstring(38, L'9'), platform), 1e38f);
+  // Beyond a float: no number, as the system's conversion says too.
+  EXPECT_EQ(ParseBuildNumber(std::wstring(39, L'9'), platform), std::nullopt);
+  EXPECT_EQ(ParseBuildNumber(std::wstring(400, L'9'), platform), std::nullopt);
+  // Each probe that misses reads an empty Build.
+  EXPECT_EQ(ParseBuildNumber(L"", platform), std::nullopt);
+  EXPECT_TRUE(platform.locale_number_requests.empty());
 }
 
-TEST(BuildNumberTest, AnythingElseIsNotANumber) {
-  for (const wchar_t* text : {L"", L" ", L"8.0.1.2", L"1,424", L"abc", L"12abc", L"-", L".", L"1e",
-                              L"1e+", L"0x10", L"1 424", L"١٤٢٤", L"1e39", L"1e400"}) {
-    EXPECT_EQ(ParseBuildNumber(text), std::nullopt) << static_cast<int>(std::wstring(text).size());
-  }
+TEST(BuildNumberTest, AnythingElseIsReadAsTheUserLocaleReadsIt) {
+  FakePlatform platform;
+  platform.locale_numbers = {{L"1424,0", 1424.0f}, {L" 1424 ", 1424.0f}, {L"&H590", 1424.0f}};
+  EXPECT_EQ(ParseBuildNumber(L"1424,0", platform), 1424.0f);
+  EXPECT_EQ(ParseBuildNumber(L" 1424 ", platform), 1424.0f);
+  EXPECT_EQ(ParseBuildNumber(L"&H590", platform), 1424.0f);
+  EXPECT_EQ(ParseBuildNumber(L"8.0.1.2", platform), std::nullopt);
+  // Digits of other scripts are no plain digits.
+  EXPECT_EQ(ParseBuildNumber(L"١٤٢٤", platform), std::nullopt);
+  EXPECT_EQ(platform.locale_number_requests,
+            (std::vector<std::wstring>{L"1424,0", L" 1424 ", L"&H590", L"8.0.1.2", L"١٤٢٤"}));
 }
 
 }  // namespace

@@ -40,6 +40,9 @@ class FakePlatform : public Platform {
   // Sleeps and starts in the order they happened: "sleep 30000", "start".
   std::vector<std::wstring> timeline;
   std::vector<TrayMessage> tray_requests;
+  // How the user's locale reads texts as numbers; any other text is none.
+  std::map<std::wstring, float, std::less<>> locale_numbers;
+  std::vector<std::wstring> locale_number_requests;
 
   std::wstring CommandLine() override { return command_line; }
 
@@ -80,6 +83,13 @@ class FakePlatform : public Platform {
                                   : static_cast<wchar_t>(byte));
     }
     return text;
+  }
+
+  std::optional<float> LocaleNumber(std::wstring_view text) override {
+    locale_number_requests.emplace_back(text);
+    auto found = locale_numbers.find(text);
+    if (found == locale_numbers.end()) return std::nullopt;
+    return found->second;
   }
 
   std::wstring BrowseForFolder(std::wstring_view prompt, std::uint32_t) override {

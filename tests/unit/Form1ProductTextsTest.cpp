@@ -40,7 +40,7 @@ TEST(Form1ProductTextsTest, OutdatedProductGetsTheNoticeAndTheLink) {
 }
 
 TEST(Form1ProductTextsTest, ExemptOrCurrentProductsGetNoNotice) {
-  for (auto* build : {L"1424", L" 59 "}) {
+  for (auto* build : {L"1424", L"0059"}) {
     auto l = Load(L"Nordavin Suite 2010", build, L"ru-RU");
     EXPECT_EQ(l->caption(ControlName::Label4), L"");
     EXPECT_EQ(l->caption(ControlName::Label5), L"");

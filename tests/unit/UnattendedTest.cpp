@@ -32,7 +32,8 @@ TEST(UnattendedTest, WaitsStartsWaitsAndEnds) {
             (std::vector<std::wstring>{L"sleep 30000", L"start", L"sleep 10000"}));
   ASSERT_EQ(run->platform.starts.size(), 1u);
   EXPECT_EQ(run->platform.starts[0].program, L"C:\\Program Files\\Nordavin\\tvx.com");
-  EXPECT_EQ(run->platform.starts[0].command_line, L"C:\\Program Files\\Nordavin\\tvx.com update");
+  EXPECT_EQ(run->platform.starts[0].command_line,
+            L"\"C:\\Program Files\\Nordavin\\tvx.com\" update");
   EXPECT_EQ(run->platform.starts[0].show, WindowShow::Hidden);
   EXPECT_TRUE(run->platform.messages.empty());
   EXPECT_TRUE(run->platform.tray_requests.empty());  // ends without unloading

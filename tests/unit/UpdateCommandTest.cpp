@@ -7,7 +7,7 @@
 namespace updstart {
 namespace {
 
-using testing::SplitWindowsArguments;
+using testing::SplitWindowsCommandLine;
 
 TEST(UpdateCommandTest, CommandLinesAsComposed) {
   EXPECT_EQ(InteractiveUpdateCommand(L"C:\\P", L"ftp://test-ftp.nordavin.example/test/ap"),
@@ -15,13 +15,19 @@ TEST(UpdateCommandTest, CommandLinesAsComposed) {
   EXPECT_EQ(InteractiveUpdateCommand(L"C:\\P", L""), L"C:\\P\\tvx.com UPDATE ");
   // A folder value that ends in a backslash keeps it: the path stays valid.
   EXPECT_EQ(InteractiveUpdateCommand(L"C:\\P\\", L"x"), L"C:\\P\\\\tvx.com UPDATE x");
+  EXPECT_EQ(UnattendedUpdateCommand(L"C:\\P"), L"C:\\P\\tvx.com update");
+  // A folder with a blank would otherwise be split into several arguments.
+  EXPECT_EQ(InteractiveUpdateCommand(L"C:\\Program Files\\Nordavin\\", L"x"),
+            L"\"C:\\Program Files\\Nordavin\\\\tvx.com\" UPDATE x");
   EXPECT_EQ(UnattendedUpdateCommand(L"C:\\Program Files\\Nordavin"),
-            L"C:\\Program Files\\Nordavin\\tvx.com update");
+            L"\"C:\\Program Files\\Nordavin\\tvx.com\" update");
+  EXPECT_EQ(UnattendedUpdateCommand(L"C:\\Nordavin\tAV"), L"\"C:\\Nordavin\tAV\\tvx.com\" update");
+  // The program is named to Windows unquoted, whatever the command line holds.
   EXPECT_EQ(UpdaterProgram(L"C:\\Program Files\\Nordavin"),
             L"C:\\Program Files\\Nordavin\\tvx.com");
 }
 
-TEST(UpdateCommandTest, SourcesAreQuotedOnlyWhenTheyWouldSplit) {
+TEST(UpdateCommandTest, SourcesAreQuotedOnlyWhenTheyNeedIt) {
   struct Case {
     const wchar_t* source;
     const wchar_t* passed;
@@ -32,11 +38,19 @@ TEST(UpdateCommandTest, SourcesAreQuotedOnlyWhenTheyWouldSplit) {
       {L"C:\\Updates", L"C:\\Updates"},
       {L"C:\\Updates\\", L"C:\\Updates\\"},
       {L"\\\\server\\share", L"\\\\server\\share"},
-      {L"a\"b", L"a\"b"},
+      {L"a\"b", L"\"a\\\"b\""},
+      {L"C:\\x\\\"y\"", L"\"C:\\x\\\\\\\"y\\\"\""},
       {L"C:\\My Updates", L"\"C:\\My Updates\""},
       {L"C:\\My Updates\\", L"\"C:\\My Updates\\\\\""},
       {L"C:\\My\tUpdates", L"\"C:\\My\tUpdates\""},
       {L"\"C:\\My Updates\"", L"\"C:\\My Updates\""},
+      // What "Copy as path" gives: the quotes go, and with them any need for quoting.
+      {L"\"D:\\\"", L"D:\\"},
+      {L"\"C:\\Updates\"", L"C:\\Updates"},
+      {L"\"C:\\My Updates\\\"", L"\"C:\\My Updates\\\\\""},
+      {L"\"C:\\a\" \"D:\\b\"", L"\"C:\\a\\\" \\\"D:\\b\""},
+      {L"\"\"", L"\"\""},
+      {L"\"", L"\"\\\"\""},
       {L"say \"hi\" there", L"\"say \\\"hi\\\" there\""},
       {L"a\\\" b", L"\"a\\\\\\\" b\""},
       {L"   ", L"\"   \""},
@@ -47,13 +61,42 @@ TEST(UpdateCommandTest, SourcesAreQuotedOnlyWhenTheyWouldSplit) {
   }
 }
 
-TEST(UpdateCommandTest, AQuotedSourceReachesTheUpdaterAsOneArgument) {
-  for (const wchar_t* source :
-       {L"C:\\My Updates", L"C:\\My Updates\\", L"C:\\a b\\\\", L"say \"hi\" there", L"a\\\" b",
-        L"\\\\server\\my share\\", L"  lead and trail  ", L"tab\there"}) {
-    std::wstring command = InteractiveUpdateCommand(L"C:\\P", source);
-    std::wstring after_program = command.substr(std::wstring(L"C:\\P\\tvx.com").size());
-    EXPECT_EQ(SplitWindowsArguments(after_program), (std::vector<std::wstring>{L"UPDATE", source}));
+TEST(UpdateCommandTest, TheUpdaterSplitsItsCommandLineIntoPathVerbAndSource) {
+  struct Source {
+    const wchar_t* typed;
+    const wchar_t* meant;
+  };
+  const Source sources[] = {
+      {L"http://update01.nordavin.example", L"http://update01.nordavin.example"},
+      {L"C:\\My Updates", L"C:\\My Updates"},
+      {L"C:\\My Updates\\", L"C:\\My Updates\\"},
+      {L"C:\\a b\\\\", L"C:\\a b\\\\"},
+      {L"say \"hi\" there", L"say \"hi\" there"},
+      {L"a\\\" b", L"a\\\" b"},
+      {L"\\\\server\\my share\\", L"\\\\server\\my share\\"},
+      {L"  lead and trail  ", L"  lead and trail  "},
+      {L"tab\there", L"tab\there"},
+      {L"\"D:\\\"", L"D:\\"},
+      {L"\"C:\\My Updates\\\"", L"C:\\My Updates\\"},
+      {L"\"C:\\a\" \"D:\\b\"", L"C:\\a\" \"D:\\b"},
+      {L"C:\\x\\\"y\"", L"C:\\x\\\"y\""},
+      {L"\"C:\\My Updates", L"\"C:\\My Updates"},
+      {L"\"\"", L""},
+      {L"\"", L"\""},
+  };
+  for (const wchar_t* root : {L"C:\\P", L"C:\\Program Files\\Nordavin AV",
+                              L"C:\\Program Files\\Nordavin AV\\", L"D:\\Нордавин\tАнтивирус"}) {
+    const std::wstring program = UpdaterProgram(root);
+    for (const Source& source : sources) {
+      EXPECT_EQ(SplitWindowsCommandLine(InteractiveUpdateCommand(root, source.typed)),
+                (std::vector<std::wstring>{program, L"UPDATE", source.meant}))
+          << "case " << (&source - sources);
+    }
+    // Nothing typed: the verb alone, as the product's updater expects then.
+    EXPECT_EQ(SplitWindowsCommandLine(InteractiveUpdateCommand(root, L"")),
+              (std::vector<std::wstring>{program, L"UPDATE"}));
+    EXPECT_EQ(SplitWindowsCommandLine(UnattendedUpdateCommand(root)),
+              (std::vector<std::wstring>{program, L"update"}));
   }
 }
 

@@ -1,5 +1,5 @@
-// How a Windows program's C runtime splits the arguments after its name, for
-// checking what the updater will receive.
+// How a Windows program's C runtime splits its command line, for checking what
+// the updater will receive.
 #pragma once
 
 #include <string>
@@ -44,6 +44,25 @@ inline std::vector<std::wstring> SplitWindowsArguments(std::wstring_view text) {
     }
     arguments.push_back(std::move(argument));
   }
+}
+
+// The whole command line: the program's name first, where quotes only group
+// and backslashes are plain characters, then its arguments as above.
+inline std::vector<std::wstring> SplitWindowsCommandLine(std::wstring_view text) {
+  std::wstring program;
+  std::size_t i = 0;
+  for (bool quoted = false; i < text.size(); ++i) {
+    if (text[i] == L'"') {
+      quoted = !quoted;
+    } else if (!quoted && (text[i] == L' ' || text[i] == L'\t')) {
+      break;
+    } else {
+      program.push_back(text[i]);
+    }
+  }
+  std::vector<std::wstring> arguments = SplitWindowsArguments(text.substr(i));
+  arguments.insert(arguments.begin(), std::move(program));
+  return arguments;
 }
 
 }  // namespace updstart::testing

@@ -134,6 +134,16 @@ def crlf(text):
     return text.replace("\n", "\r\n")
 
 
+def updater_path(root):
+    return root + r"\tvx.com"
+
+
+def updater(root):
+    """The updater as its command line starts: in quotes when its path has a blank."""
+    path = updater_path(root)
+    return f'"{path}"' if " " in path else path
+
+
 def log_lines(log):
     """The complete lines the tvx.com stand-in has written so far."""
     if not log.exists():
@@ -191,9 +201,14 @@ class WineTestCase(unittest.TestCase):
             yield case, window
 
     @contextlib.contextmanager
-    def started(self, registry, config=None, label="", dpi=None):
-        """(case, window dump) once every control answers; config is the bytes of updcfg.xml."""
+    def started(self, registry, config=None, label="", dpi=None, user_locale=None):
+        """(case, window dump) once every control answers; config is the bytes of updcfg.xml.
+
+        user_locale is a Unix locale name; Wine takes the Windows user's locale from LC_ALL.
+        """
         with self.new_case(label) as case:
+            if user_locale:
+                case.env["LC_ALL"] = user_locale
             for values in registry.values():
                 case.install_product(values["ProductRoot"])
             if config is not None:

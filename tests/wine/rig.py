@@ -8,6 +8,9 @@ own hard-linked copy of it, so cases cannot see each other's registry or files.
 One Xvfb serves the whole test process. Everything that waits has a deadline.
 
     /usr/bin/python3 tests/wine/rig.py --arch   prints the architecture chosen here
+
+UPDSTART_WINEDEBUG sets Wine's WINEDEBUG for the cases (default -all), whose
+Wine output lands in build/wine-artifacts/<case>.wine.log.
 """
 
 import atexit
@@ -101,7 +104,7 @@ class Arch:
         env.update(
             HOME=str(CACHE / "home"),
             WINEPREFIX=str(prefix),
-            WINEDEBUG="-all",
+            WINEDEBUG=os.environ.get("UPDSTART_WINEDEBUG", "-all"),
             WINEDLLOVERRIDES="mscoree,mshtml=",
             LANG="C.UTF-8",
         )
@@ -417,7 +420,12 @@ class Case:
                 out, _ = self._program_run.communicate(timeout=timeout)
             except subprocess.TimeoutExpired as error:
                 raise AssertionError(f"the program did not end within {timeout} s") from error
-            self._result = json.loads(out.decode().strip().splitlines()[-1])
+            lines = out.decode().strip().splitlines()
+            if not lines:
+                # A Wine process whose server went away ends with status 1
+                # and says nothing; name that rather than fail on parsing.
+                raise RigError(f"`driver run` ended with status {self._program_run.returncode} and no report")
+            self._result = json.loads(lines[-1])
         return self._result
 
     def has_ended(self):

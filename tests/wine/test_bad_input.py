@@ -9,7 +9,7 @@ import unittest
 
 import rig
 from common import (COMBO1, COMMAND1, FAILURE_TEXT_EN, LABEL3, LABEL4, LABEL6, LABEL7, PROBE_KEYS,
-                    WineTestCase, control, log_lines)
+                    WineTestCase, control, log_lines, updater)
 from rig import wait_for
 
 REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ, REG_QWORD = 1, 2, 3, 4, 7, 11
@@ -158,7 +158,7 @@ class RegistryValueTest(BadInputTestCase):
 
     def test_product_root(self):
         # A missing root moves detection on to row 2; any text at all counts as a root.
-        started = ("started", [ROOT + r"\tvx.com UPDATE x"])
+        started = ("started", [updater(ROOT) + " UPDATE x"])
         fallback, refused = f"{FALLBACK_NAME} detected", ("box", [[FAILURE_TEXT_EN]])
         forms = value_forms(ROOT, r"%SystemDrive%\Program Files\Nordavin\Row1", 8)
         results = [started, started, fallback, fallback, refused, refused, fallback, started, refused]
@@ -196,8 +196,10 @@ class RegistryValueTest(BadInputTestCase):
         forms = value_forms("1424", "1424", 1424)
         forms[-1] = ("64k_of_leading_zeros", REG_SZ, text("0" * (KEY_SIZE // 2 - 5) + "1424"))
         hidden = [True, True, False, False, True, False, False, True, True]
-        for build, hides in [("1424", True), (" 1424 ", True), ("1424.0", True), ("1,424", False),
-                             ("-1", False), ("1e30", False), ("8.0.1.2", False), ("", False)]:
+        # Read as the user's locale reads it, here English: the comma groups thousands.
+        for build, hides in [("1424", True), (" 1424 ", True), ("1424.0", True), ("1,424", True),
+                             ("1424,0", False), ("&H590", True), ("-1", False), ("1e30", False),
+                             ("8.0.1.2", False), ("", False)]:
             forms.append((f"text {build!r}", REG_SZ, text(build)))
             hidden.append(hides)
         self.check_forms("Build", forms_with_results(forms, hidden),
@@ -279,13 +281,13 @@ class SourceAndCommandLineTest(BadInputTestCase):
     def test_sources_beyond_the_rules(self):
         case = self.installed_case()
         self.enterContext(self.running(case))
-        updater = ROOT + r"\tvx.com UPDATE "
+        command = updater(ROOT) + " UPDATE "
         for source, argument in [
             ("http://обновление.example/📦", "http://обновление.example/📦"),
             (r"\\files.example\Обновления 📦" + "\\", r'"\\files.example\Обновления 📦\\"'),
         ]:
             with self.subTest(source=source):
-                self.assertEqual(self.press_update(case, source), ("started", [updater + argument]))
+                self.assertEqual(self.press_update(case, source), ("started", [command + argument]))
         # The command line would pass Windows' limit: refused, not cut short as Wine would.
         with self.subTest("40000_characters"):
             self.assertEqual(self.press_update(case, "x" * 40000), ("box", [[FAILURE_TEXT_EN]]))
@@ -323,7 +325,7 @@ class SourceAndCommandLineTest(BadInputTestCase):
         counts = []
         for press in range(1, 101):
             source = f"http://update01.nordavin.example/{press}"
-            line = f"{ROOT}\\tvx.com UPDATE {source}"
+            line = f"{updater(ROOT)} UPDATE {source}"
             self.assertEqual(self.press_update(case, source), ("started", [line]))
             if press in (10, 100):
                 counts.append(settled_handles())

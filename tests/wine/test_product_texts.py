@@ -121,6 +121,21 @@ class OutdatedNoticeTest(ProductTextsTestCase):
             self.assertFalse(control(window, LABEL5)["visible"])
             self.assertEqual(control(window, LABEL3)["text"], "Vardexon Internet Security detected")
 
+    def test_build_is_read_as_the_users_locale_reads_it(self):
+        # A Russian locale writes 1424 as "1424,0" and reads "1,424" as 1.424; an English one
+        # groups thousands with the comma, so there "1424,0" is 14240.
+        for user_locale, build, notice in [
+            ("ru_RU.UTF-8", "1424,0", ""),
+            ("ru_RU.UTF-8", "1,424", NOTICE),
+            ("en_US.UTF-8", "1,424", ""),
+            ("en_US.UTF-8", "1424,0", NOTICE),
+        ]:
+            registry = product("Vardexon Internet Security", build=build)
+            with self.subTest(user_locale=user_locale, build=build), self.started(
+                    registry, label=f"{user_locale}-{build}", user_locale=user_locale) as (_, window):
+                self.assertEqual(control(window, LABEL4)["text"], notice)
+                self.assertEqual(control(window, LABEL5)["visible"], bool(notice))
+
 
 class RussianInterfaceTest(ProductTextsTestCase):
     def test_russian_product_gets_russian_texts_and_the_russian_page(self):

@@ -1,17 +1,19 @@
 """The real program under Wine: the source lists, the Update button and the unattended run."""
 
 import contextlib
+import json
 import subprocess
 import time
 import unittest
 
 import rig
 from common import (CAPTION, COMBO1, COMMAND1, FAILURE_TEXT_EN, FAILURE_TEXT_RU, OPTION1, OPTION2,
-                    REGULAR_SOURCES, TEST_CHANNELS, WineTestCase, log_lines)
+                    REGULAR_SOURCES, TEST_CHANNELS, WineTestCase, log_lines, updater, updater_path)
 from rig import wait_for
 
 PRODUCT_KEY = r"HKLM\SOFTWARE\NordavinLab\protected\TVX8\environment"
 PRODUCT_ROOT = r"C:\Program Files\Nordavin\Antivirus"
+ROOT_WITHOUT_BLANKS = r"C:\Nordavin\Antivirus"
 
 # The unattended run waits 30 s before starting the updater and 10 s after.
 WAIT_BEFORE_UPDATE, WAIT_AFTER_UPDATE = 30, 10
@@ -30,8 +32,16 @@ def product(root=PRODUCT_ROOT, localization="en-US"):
     }
 
 
-def updater(root=PRODUCT_ROOT):
-    return root + r"\tvx.com"
+def split_lines(log):
+    """How the stand-in's own CommandLineToArgvW split each command line, in the same order."""
+    return [json.loads(line) for line in log_lines(log.with_name("tvx.args.log"))]
+
+
+def received(source):
+    """What the updater must get from a typed source: one pair of quotes around it only groups."""
+    if len(source) >= 2 and source[0] == source[-1] == '"':
+        return source[1:-1]
+    return source
 
 
 def combo(window):
@@ -66,14 +76,17 @@ class UpdateTestCase(WineTestCase):
             window = case.wait_for_window()
             yield case, log, window
 
-    def press_update(self, case, log, source, expected_line):
-        """Puts source into the list's edit field, presses Update and checks the line it logs."""
+    def press_update(self, case, log, source, expected_line, expected_split=None):
+        """Puts source into the list's edit field, presses Update and checks the line it logs,
+        and the updater's own split of it when given."""
         before = len(log_lines(log))
         case.call("set-text", COMBO1, source)
         case.call("click", COMMAND1)
         lines = wait_for(lambda: len(log_lines(log)) > before and log_lines(log), 15,
                          f"the updater started for {source!r}")
         self.assertEqual(lines[before:], [expected_line], f"source {source!r}")
+        if expected_split is not None:
+            self.assertEqual(split_lines(log)[before:], [expected_split], f"source {source!r}")
 
     def assert_window_stays(self, case):
         window = case.dump()
@@ -102,7 +115,7 @@ class SourceListTest(UpdateTestCase):
             # Nothing typed since the switch: the updater gets an empty source.
             case.call("click", COMMAND1)
             wait_for(lambda: log_lines(log), 15, "the updater to start")
-            self.assertEqual(log_lines(log), [updater() + " UPDATE "])
+            self.assertEqual(log_lines(log), [updater(PRODUCT_ROOT) + " UPDATE "])
 
     def test_entry_picked_with_the_keyboard(self):
         with self.started_with_log() as (case, log, window):
@@ -124,12 +137,13 @@ class SourceListTest(UpdateTestCase):
 
             case.call("click", COMMAND1)
             wait_for(lambda: log_lines(log), 15, "the updater to start")
-            self.assertEqual(log_lines(log), [f"{updater()} UPDATE {TEST_CHANNELS[2]}"])
+            self.assertEqual(log_lines(log), [f"{updater(PRODUCT_ROOT)} UPDATE {TEST_CHANNELS[2]}"])
 
 
 class UpdateButtonTest(UpdateTestCase):
-    # What is typed, and how it must reach the updater: quoted when a blank or
-    # tab would split it, by the rules Windows programs split their arguments.
+    # What is typed, and how it must reach the updater: quoted when a blank,
+    # tab or quote would keep it from arriving whole, by the rules Windows
+    # programs split their arguments; any other source exactly as typed.
     SOURCES = [
         ("http://update07.nordavin.example/base", "http://update07.nordavin.example/base"),
         (r"\\files.example\updates\Nordavin base", r'"\\files.example\updates\Nordavin base"'),
@@ -138,27 +152,36 @@ class UpdateButtonTest(UpdateTestCase):
         (r'x\"y z', r'"x\\\"y z"'),
         (r'"C:\Update folder"', r'"C:\Update folder"'),
         (r'"C:\Update folder', r'"\"C:\Update folder"'),
-        (r'C:\no_blank\"quoted"', r'C:\no_blank\"quoted"'),
+        # "Copy as path" of a drive root, and of a folder with a blank.
+        (r'"D:\"', "D:\\"),
+        (r'"C:\My Updates\"', r'"C:\My Updates\\"'),
+        (r'"C:\a" "D:\b"', r'"C:\a\" \"D:\b"'),
+        (r'C:\x\"y"', r'"C:\x\\\"y\""'),
         ("\\\\files.example\\share\\", "\\\\files.example\\share\\"),
         (" http://198.51.100.7 ", '" http://198.51.100.7 "'),
         ("", ""),
     ]
 
     def test_command_line_for_each_source(self):
-        with self.started_with_log() as (case, log, _):
-            for source, argument in self.SOURCES:
-                with self.subTest(source=source):
-                    self.press_update(case, log, source, f"{updater()} UPDATE {argument}")
+        # The updater's own path is quoted only where a blank would split it.
+        for root in (PRODUCT_ROOT, ROOT_WITHOUT_BLANKS):
+            with self.subTest(root=root), self.started_with_log(product(root), label=root) as (case, log, _):
+                for source, argument in self.SOURCES:
+                    # An empty source leaves the verb alone, as the product's updater expects then.
+                    split = [updater_path(root), "UPDATE"] + ([received(source)] if source else [])
+                    with self.subTest(source=source):
+                        self.press_update(case, log, source, f"{updater(root)} UPDATE {argument}", split)
 
-            # A tab cannot travel through `driver serve`, which splits on tabs.
-            driver_once(case, "set-text", str(COMBO1), "http://a.example\tb")
-            case.call("click", COMMAND1)
-            wait_for(lambda: len(log_lines(log)) > len(self.SOURCES), 15, "the updater started for a tab")
+                # A tab cannot travel through `driver serve`, which splits on tabs.
+                driver_once(case, "set-text", str(COMBO1), "http://a.example\tb")
+                case.call("click", COMMAND1)
+                wait_for(lambda: len(log_lines(log)) > len(self.SOURCES), 15, "the updater started for a tab")
 
-            expected = [f"{updater()} UPDATE {argument}" for _, argument in self.SOURCES]
-            expected.append(f'{updater()} UPDATE "http://a.example\tb"')
-            self.assertEqual(log_lines(log), expected, "one start per press, in order")
-            self.assert_window_stays(case)
+                expected = [f"{updater(root)} UPDATE {argument}" for _, argument in self.SOURCES]
+                expected.append(f'{updater(root)} UPDATE "http://a.example\tb"')
+                self.assertEqual(log_lines(log), expected, "one start per press, in order")
+                self.assertEqual(split_lines(log)[-1], [updater_path(root), "UPDATE", "http://a.example\tb"])
+                self.assert_window_stays(case)
 
     def test_folder_with_blanks_and_cyrillic_and_planted_program(self):
         root = r"C:\Program Files\Нордавин Антивирус"
@@ -180,13 +203,15 @@ class UpdateButtonTest(UpdateTestCase):
             self.assertEqual(log_lines(planted_log), [], "the planted C:\\Program.exe ran")
             self.assertEqual(log_lines(log), [rf'{updater(root)} UPDATE "\\files.example\Обновления Nordavin"'])
             self.press_update(case, log, "http://update03.nordavin.example",
-                              f"{updater(root)} UPDATE http://update03.nordavin.example")
+                              f"{updater(root)} UPDATE http://update03.nordavin.example",
+                              [updater_path(root), "UPDATE", "http://update03.nordavin.example"])
             self.assertFalse(planted_log.exists(), "the planted C:\\Program.exe ran")
             self.assert_window_stays(case)
 
-            # The plant is live: the same command line without the program named runs it.
-            driver_once(case, "run", DRIVER_CMDLINE=f"{updater(root)} UPDATE x", DRIVER_TIMEOUT_MS="30000")
-            self.assertEqual(log_lines(planted_log), [f"{updater(root)} UPDATE x"])
+            # The plant is live: the path unquoted, and the program not named, runs it.
+            driver_once(case, "run", DRIVER_CMDLINE=f"{updater_path(root)} UPDATE x",
+                        DRIVER_TIMEOUT_MS="30000")
+            self.assertEqual(log_lines(planted_log), [f"{updater_path(root)} UPDATE x"])
             self.assertEqual(len(log_lines(log)), 2)
 
 
@@ -243,7 +268,8 @@ class UnattendedRunTest(UpdateTestCase):
 
     def test_silent_starts_updater_after_a_wait_and_exits_0(self):
         case, log, logged, ended, result = self.run_unattended(install=True)
-        self.assertEqual(log_lines(log), [updater() + " update"])
+        self.assertEqual(log_lines(log), [updater(PRODUCT_ROOT) + " update"])
+        self.assertEqual(split_lines(log), [[updater_path(PRODUCT_ROOT), "update"]])
         self.assertGreaterEqual(logged, WAIT_BEFORE_UPDATE - SLACK)
         self.assertGreaterEqual(ended - logged, WAIT_AFTER_UPDATE - SLACK)
         self.assertFalse(result["timed_out"])

@@ -4,12 +4,19 @@
 
 #include "app/Form1.h"
 #include "app/win32/MainWindow.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Win32Platform.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   // Before anything can load a library: never from the program's folder or
-  // the current directory, where a planted DLL could wait.
-  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // the current directory, where a planted DLL could wait. Looked up, not
+  // imported: a Windows 7 without the update that brought it could not start
+  // the program at all; there the libraries are loaded by full path anyway.
+  using NarrowLibrarySearch = BOOL(WINAPI*)(DWORD);
+  if (auto narrow = updstart::win32::SystemFunction<NarrowLibrarySearch>(
+          GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")) {
+    narrow(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  }
 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);

@@ -14,13 +14,14 @@ namespace {
 // Loaded on first use and kept for the rest of the process.
 struct ShellFunctions {
   using Browse = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
-  using PathFromList = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
+  using PathFromList = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, PWSTR, DWORD, GPFIDL_FLAGS);
   using Free = void(WINAPI*)(LPVOID);
   using Initialize = HRESULT(WINAPI*)(LPVOID, DWORD);
 
-  ShellFunctions() {
+  ShellFunctions()
+      : shell(LoadSystemLibrary(L"shell32.dll")), com(LoadSystemLibrary(L"ole32.dll")) {
     browse = SystemFunction<Browse>(shell.get(), "SHBrowseForFolderW");
-    path_from_list = SystemFunction<PathFromList>(shell.get(), "SHGetPathFromIDListW");
+    path_from_list = SystemFunction<PathFromList>(shell.get(), "SHGetPathFromIDListEx");
     free = SystemFunction<Free>(com.get(), "CoTaskMemFree");
     // The picker is a COM client; it needs the thread in an apartment.
     if (auto initialize = SystemFunction<Initialize>(com.get(), "CoInitializeEx")) {
@@ -29,18 +30,18 @@ struct ShellFunctions {
   }
   bool usable() const { return browse && path_from_list && free; }
 
-  UniqueModule shell = LoadSystemLibrary(L"shell32.dll");
-  UniqueModule com = LoadSystemLibrary(L"ole32.dll");
+  UniqueModule shell;
+  UniqueModule com;
   Browse browse = nullptr;
   PathFromList path_from_list = nullptr;
   Free free = nullptr;
 };
 
 const ShellFunctions& Shell() {
-  // Never destroyed: unloading the shell at exit could pull its code from
-  // under threads the picker left running.
-  static const ShellFunctions* const functions = new ShellFunctions;
-  return *functions;
+  // Never destroyed, so never unloaded: the shell may still have threads of
+  // its own running its code when the program ends.
+  static const ShellFunctions& functions = *new ShellFunctions;
+  return functions;
 }
 
 void FreeItemList(PIDLIST_ABSOLUTE list) { Shell().free(list); }
@@ -59,8 +60,11 @@ std::wstring BrowseForFolder(HWND owner, std::wstring_view prompt, std::uint32_t
   info.ulFlags = flags;
   UniqueItemList chosen(shell.browse(&info));
   if (!chosen) return {};
-  std::vector<wchar_t> path(MAX_PATH + 1, L'\0');
-  if (!shell.path_from_list(chosen.get(), path.data())) return {};
+  // Room for the longest path Windows has, not only for MAX_PATH: a longer
+  // one would otherwise come back as no path at all.
+  constexpr DWORD kLongestPath = 32768;
+  std::vector<wchar_t> path(kLongestPath, L'\0');
+  if (!shell.path_from_list(chosen.get(), path.data(), kLongestPath, GPFIDL_DEFAULT)) return {};
   return {path.data()};
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/win32/FolderPicker.h"
+#include "platform/win32/LocaleNumber.h"
 #include "platform/win32/Module1.h"
 #include "platform/win32/Registry.h"
 #include "platform/win32/UniqueHandle.h"
@@ -57,11 +58,13 @@ std::optional<std::uint32_t> Win32Platform::StartProcess(std::wstring_view progr
 }
 
 std::wstring Win32Platform::WindowsFolder() {
+  // The system's own, not the private Windows folder a Remote Desktop host
+  // may give each user, where a program could be missing or planted.
   std::wstring folder(MAX_PATH, L'\0');
-  UINT length = GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+  UINT length = GetSystemWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
   if (length > folder.size()) {
     folder.assign(length, L'\0');
-    length = GetWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    length = GetSystemWindowsDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
   }
   folder.resize(length < folder.size() ? length : 0);
   return folder;
@@ -104,6 +107,10 @@ std::wstring Win32Platform::AnsiToText(std::span<const unsigned char> bytes) {
   std::wstring text(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, data, size, text.data(), length);
   return text;
+}
+
+std::optional<float> Win32Platform::LocaleNumber(std::wstring_view text) {
+  return UserLocaleNumber(text);
 }
 
 std::wstring Win32Platform::BrowseForFolder(std::wstring_view prompt, std::uint32_t flags) {

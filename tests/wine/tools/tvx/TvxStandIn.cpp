@@ -1,8 +1,15 @@
 // Stands in for the product's console updater: records the exact command line
-// it was started with, one UTF-8 line in tvx.log beside itself, and succeeds.
+// it was started with, one UTF-8 line in tvx.log beside itself, and how it
+// splits that line into arguments by the system's own rules, one JSON array
+// a line in tvx.args.log; then succeeds.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <string>
+#include <vector>
+
+#include "driver/Json.h"
 
 namespace {
 
@@ -16,21 +23,39 @@ std::string ToUtf8(const std::wstring& text) {
   return utf8;
 }
 
-std::wstring LogPathBesideSelf() {
+std::wstring PathBesideSelf(const wchar_t* name) {
   std::wstring path(32768, L'\0');
   path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-  return path.substr(0, path.find_last_of(L"\\/") + 1) + L"tvx.log";
+  return path.substr(0, path.find_last_of(L"\\/") + 1) + name;
+}
+
+// What an updater that reads its verb from its first argument would see.
+std::string ArgumentsAsJson(const wchar_t* command_line) {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(command_line, &count);
+  if (!arguments) return "null";
+  std::vector<driver::Json> items;
+  for (int i = 0; i < count; ++i) items.push_back(driver::JsonText(arguments[i]));
+  LocalFree(arguments);
+  return driver::JsonArray(items);
+}
+
+bool Append(const wchar_t* name, const std::string& line) {
+  HANDLE log = CreateFileW(PathBesideSelf(name).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (log == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(log);
+  return ok && written == line.size();
 }
 
 }  // namespace
 
 int wmain() {
-  const std::string line = ToUtf8(GetCommandLineW()) + "\r\n";
-  HANDLE log = CreateFileW(LogPathBesideSelf().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (log == INVALID_HANDLE_VALUE) return 1;
-  DWORD written = 0;
-  const BOOL ok = WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(log);
-  return ok && written == line.size() ? 0 : 1;
+  const wchar_t* command_line = GetCommandLineW();
+  // The split first: a test that sees the command line can then read both.
+  const bool split = Append(L"tvx.args.log", ArgumentsAsJson(command_line) + "\r\n");
+  const bool raw = Append(L"tvx.log", ToUtf8(command_line) + "\r\n");
+  return split && raw ? 0 : 1;
 }

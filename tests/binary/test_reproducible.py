@@ -1,0 +1,89 @@
+"""Builds the 32-bit program a second time from a copy of this tree in another
+folder and checks that it is the same file, byte for byte, as the one in
+build/win32: what a distributor who rebuilds a release will compare."""
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+FIRST_BUILD = os.path.join(ROOT, os.environ.get('UPDSTART_BUILD_ROOT', 'build'), 'win32')
+SHOWN_DIFFERENCES = 32
+
+
+def copy_tree(destination):
+    """The working tree as it is, uncommitted changes included, with the
+    history beside it so that the copy finds the same last commit."""
+    in_git = subprocess.run(['git', '-C', ROOT, 'rev-parse', '--is-inside-work-tree'],
+                            capture_output=True, check=False).returncode == 0
+    if not in_git:
+        shutil.copytree(ROOT, destination, ignore=shutil.ignore_patterns('build', 'dist'))
+        return
+    subprocess.run(['git', 'clone', '--quiet', '--shared', '--no-checkout', ROOT, destination],
+                   check=True)
+    listed = subprocess.run(['git', '-C', ROOT, 'ls-files', '-z', '--cached', '--others',
+                             '--exclude-standard'], capture_output=True, check=True).stdout
+    for name in filter(None, listed.decode().split('\0')):
+        source, copy = os.path.join(ROOT, name), os.path.join(destination, name)
+        if os.path.isfile(source):  # a tracked file deleted in the tree stays out
+            os.makedirs(os.path.dirname(copy), exist_ok=True)
+            shutil.copy2(source, copy)
+
+
+def build_settings(build_dir):
+    """The project's own settings the first build was configured with, so that
+    a distribution's host names do not show up as a difference."""
+    with open(os.path.join(build_dir, 'CMakeCache.txt'), encoding='utf-8') as cache:
+        return ['-D' + line.rstrip('\n') for line in cache
+                if re.match(r'(UPDSTART_\w+|CMAKE_BUILD_TYPE):\w+=', line)]
+
+
+def header_fields(program):
+    """Where the PE header keeps the two fields a clock would change."""
+    header = int.from_bytes(program[0x3C:0x40], 'little')
+    fields = {}
+    for name, offset, size in (('link time stamp', header + 8, 4), ('header checksum', header + 88, 4)):
+        fields.update({offset + i: name for i in range(size)})
+    return fields
+
+
+class ReproducibleTest(unittest.TestCase):
+    def test_second_build_in_another_folder_is_identical(self):
+        first_program = os.path.join(FIRST_BUILD, 'updstart.exe')
+        if not os.path.exists(first_program):
+            raise AssertionError('not built: ' + first_program)
+        with tempfile.TemporaryDirectory(prefix='updstart-rebuild-') as scratch:
+            tree = os.path.join(scratch, 'another', 'tree')
+            copy_tree(tree)
+            second_build = os.path.join(tree, 'build', 'win32')
+            subprocess.run(['cmake', '-S', tree, '-B', second_build,
+                            '-DCMAKE_TOOLCHAIN_FILE=' + os.path.join(tree, 'cmake', 'mingw-i686.cmake'),
+                            *build_settings(FIRST_BUILD)],
+                           check=True, stdout=subprocess.DEVNULL)
+            subprocess.run(['cmake', '--build', second_build, '--target', 'updstart',
+                            '-j', str(os.cpu_count() or 2)], check=True, stdout=subprocess.DEVNULL)
+            with open(first_program, 'rb') as file:
+                first = file.read()
+            with open(os.path.join(second_build, 'updstart.exe'), 'rb') as file:
+                second = file.read()
+        if first == second:
+            return
+        offsets = [offset for offset, (a, b) in enumerate(zip(first, second)) if a != b]
+        fields = header_fields(first)
+        lines = [f'  0x{offset:06x}: {first[offset]:02x} != {second[offset]:02x}  {fields.get(offset, "")}'.rstrip()
+                 for offset in offsets[:SHOWN_DIFFERENCES]]
+        if len(offsets) > SHOWN_DIFFERENCES:
+            lines.append(f'  ... {len(offsets) - SHOWN_DIFFERENCES} more')
+        if len(first) != len(second):
+            lines.append(f'  sizes: {len(first)} != {len(second)} bytes')
+        if any(fields.get(offset) == 'link time stamp' for offset in offsets):
+            lines.append('  (build/win32 not built since the last commit, or with another '
+                         'SOURCE_DATE_EPOCH? run scripts/build)')
+        self.fail(f'{first_program} and its rebuild in another folder differ at '
+                  f'{len(offsets)} offsets:\n' + '\n'.join(lines))
+
+
+if __name__ == '__main__':
+    unittest.main()
