@@ -27,6 +27,14 @@ FONTS = Path("/usr/share/wine/fonts")
 
 PRODUCT_KEY = r"HKLM\SOFTWARE\NordavinLab\protected\TVX8\environment"
 PRODUCT_ROOT = r"C:\P"
+DATA_ROOT = r"C:\P\Data"
+# A few kilobytes, as a product writes it: the program reads it all before
+# its window shows, so start-up is timed with it.
+CONFIG = "\r\n".join(
+    ['<?xml version="1.0" encoding="utf-8"?>', "<update_settings>", "  <sources>"]
+    + [f'    <server name="mirror{n}" url="http://update{n:02}.nordavin.example" weight="{n}"'
+       ' timeout="30" retries="3" proxy="auto"/>' for n in range(1, 21)]
+    + ["  </sources>", '  <proxy use="0" address="" port="3128" auth="0"/>', "</update_settings>", ""])
 X11_KEY = r"HKCU\Software\Wine\X11 Driver"
 FOLDER = r"C:\bench"
 
@@ -105,13 +113,17 @@ def measure(build_dir, pairs, warmup_pairs=3):
     folder.mkdir(exist_ok=True)
     for name, path in programs.items():
         shutil.copy2(path, folder / name)
-    (PREFIX / "drive_c" / "P").mkdir(exist_ok=True)
+    config = PREFIX / "drive_c" / "P" / "Data" / "Data" / "updcfg.xml"
+    config.parent.mkdir(parents=True, exist_ok=True)
+    config.write_text(CONFIG, encoding="utf-8")
 
     with _Xvfb() as display:
         env = _env(display.name)
         try:
             _run([WINE, "reg", "add", PRODUCT_KEY, "/v", "ProductRoot", "/t", "REG_SZ",
                   "/d", PRODUCT_ROOT, "/f", "/reg:32"], env)
+            _run([WINE, "reg", "add", PRODUCT_KEY, "/v", "DataRoot", "/t", "REG_SZ",
+                  "/d", DATA_ROOT, "/f", "/reg:32"], env)
             # With no window manager on Xvfb, Wine waits two seconds for one
             # to withdraw every closing window it considers managed. Unmanaged
             # windows skip that wait, for both programs alike, so many more

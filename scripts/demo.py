@@ -11,11 +11,10 @@ REPO = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(REPO / "tests" / "wine"))
 
 import rig  # noqa: E402
+from common import COMBO1, COMMAND1  # noqa: E402
 
 PRODUCT_ROOT = r"C:\Program Files\Nordavin Antivirus"
 DATA_ROOT = r"C:\ProgramData\Nordavin"
-UPDATE = 1006  # the "Update" button's control id
-SOURCE = 1005  # the combo box of sources
 
 
 def has_display():
@@ -59,8 +58,8 @@ def main():
             print("The program is running on your display; press Update, then Close.")
             case.result(timeout=24 * 3600)
         else:
-            case.call("set-text", SOURCE, "http://update05.nordavin.example")
-            case.call("click", UPDATE)
+            case.call("set-text", COMBO1, "http://update05.nordavin.example")
+            case.call("click", COMMAND1)
             rig.wait_for(lambda: log.exists() and log.read_text(encoding="utf-8"), 30,
                          "the stand-in updater's log")
             shot = case.screenshot(rect=window["client"])
