@@ -43,7 +43,7 @@ def passes(everything):
     """[(architecture, test ids or None for all, environment)] to run, in order."""
     bits = rig.choose_arch_or_exit()
     env = dict(os.environ, UPDSTART_WINE_ARCH=bits)
-    if "UPDSTART_WINE_ARCH" in os.environ or bits == "64":
+    if os.environ.get("UPDSTART_WINE_ARCH") or bits == "64":
         return [(rig.ARCH, None, env)]
     # The machine runs both: the whole suite on the reference build, a smoke
     # run on the other, whose screenshots must not overwrite the first's.
