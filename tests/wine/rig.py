@@ -132,7 +132,6 @@ except RigError as _error:
     _ARCH_ERROR = _error
 
 PROGRAM = ARCH.program
-TOOLS = ARCH.tools
 DRIVER = ARCH.driver
 TVX_STAND_IN = ARCH.tvx_stand_in
 WINE = ARCH.loader
