@@ -8,7 +8,6 @@ table means the same on a slower or busier machine.
 """
 
 import argparse
-import json
 import subprocess
 import sys
 from pathlib import Path
@@ -25,23 +24,6 @@ KIB = 1024
 MIB = 1 << 20
 SIZE_GOAL_KIB = 200
 SCAN_GOAL_MS = 20  # per MiB of configuration
-
-
-def wildcard():
-    """Best CPU milliseconds of 7 repetitions per benchmark name (e.g.
-    "RegularMirror/1048576").
-
-    CPU time, and the best repetition, because on a shared machine both wall
-    time and the slower repetitions also count whoever else had the core.
-    """
-    out = subprocess.run([str(HOST / "bench_wildcard"), "--benchmark_format=json",
-                          "--benchmark_repetitions=7"],
-                         capture_output=True, text=True, check=True).stdout
-    best = {}
-    for b in json.loads(out)["benchmarks"]:
-        if b.get("run_type") == "iteration":
-            best[b["run_name"]] = min(best.get(b["run_name"], b["cpu_time"]), b["cpu_time"])
-    return best
 
 
 def row(what, program, reference, ratio, goal, met=None):
@@ -62,21 +44,6 @@ def main():
                     "≤ 1.00", real_kib <= SIZE_GOAL_KIB))
     rows.append(row("Size against the baseline window, linked alike", f"{real_kib:.1f} KiB",
                     f"{base_kib:.1f} KiB", f"{real_kib / base_kib:.2f}×", "—"))
-
-    print("== pattern test", file=sys.stderr)
-    ms = wildcard()
-    for name, what in (("RegularMirror", "regular mirror, found at the end"),
-                       ("TestServer", "test server, no match")):
-        ten, twenty, two_hundred = (ms[f"{name}/{n * MIB}"] for n in (10, 20, 200))
-        rows.append(row(f"Pattern test on a 10 MiB field: {what}", f"{ten:.1f} ms", "goal 50 ms",
-                        f"{ten / 50:.2f}", "< 1.00", ten < 50))
-        # Both sizes well past the processor's caches (wide characters take 4
-        # bytes on the build machine: 80 and 800 MB), so the ratio shows the
-        # algorithm rather than the memory hierarchy; a search that reads
-        # every character is bound by memory bandwidth here, and 10 MiB
-        # (40 MB) still partly fits a large last-level cache.
-        rows.append(row("… same, 200 MiB against 20 MiB", f"{two_hundred:.1f} ms", f"{twenty:.1f} ms",
-                        f"{two_hundred / twenty:.2f}×", "≤ 11×", two_hundred / twenty <= 11))
 
     print("== configuration scan", file=sys.stderr)
     s = scan.measure(HOST / "bench_scan")
@@ -113,8 +80,7 @@ def main():
              "font and manifest, and nothing else. Start-up is wall time under Wine on Xvfb; its "
              "ratios are medians of per-pair ratios, with their interquartile range. Scans are CPU "
              "time (user + system) of the whole process, best of 5, page cache warm, and their "
-             "peak memory the most heap the reader held at once; "
-             "the pattern test is CPU time, best of 7 repetitions.\n")
+             "peak memory the most heap the reader held at once.\n")
     RESULTS.parent.mkdir(parents=True, exist_ok=True)
     RESULTS.write_text(table + "\n" + notes)
     print(table)

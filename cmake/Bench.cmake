@@ -1,7 +1,7 @@
 # Benchmarks (-DUPDSTART_BENCH=ON; scripts/bench runs them all). In the
 # Windows build: the baseline window program the real one is compared with,
 # linked exactly like it, and the probe that times both under Wine. In the
-# host build: the configuration scan and the pattern test, optimised, with
+# host build: the configuration scan, optimised, with
 # the core sources they use compiled straight in (updstart_core carries the
 # unit tests' sanitizers there).
 if(MSVC)
@@ -34,17 +34,11 @@ else()
     ${CMAKE_SOURCE_DIR}/src/product/LanguageTests.cpp
     ${CMAKE_SOURCE_DIR}/src/shared/Wildcard.cpp)
 
-  find_package(benchmark REQUIRED)
   # The unit tests' heap counter measures the reader's peak memory.
   add_executable(bench_scan ${CMAKE_SOURCE_DIR}/bench/core/ScanConfig.cpp ${UPDSTART_BENCH_CORE}
     ${CMAKE_SOURCE_DIR}/tests/unit/HeapCounter.cpp)
-  target_include_directories(bench_scan PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit)
-  add_executable(bench_wildcard ${CMAKE_SOURCE_DIR}/bench/core/WildcardBench.cpp
-    ${CMAKE_SOURCE_DIR}/src/shared/Wildcard.cpp)
-  target_link_libraries(bench_wildcard PRIVATE benchmark::benchmark)
-  foreach(bench bench_scan bench_wildcard)
-    target_include_directories(${bench} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
-    # -O2 whatever the build type, and symbols for a profiler.
-    target_compile_options(${bench} PRIVATE ${UPDSTART_WARNINGS} -O2 -g)
-  endforeach()
+  target_include_directories(bench_scan PRIVATE
+    ${CMAKE_SOURCE_DIR}/tests/unit ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+  # -O2 whatever the build type, and symbols for a profiler.
+  target_compile_options(bench_scan PRIVATE ${UPDSTART_WARNINGS} -O2 -g)
 endif()

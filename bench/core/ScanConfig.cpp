@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
   FileSource source(file);
   updstart::testing::ResetHeapPeak();
   const std::size_t before = updstart::testing::HeapInUse();
-  const updstart::SourceReport report = updstart::ReadSourceReport(source, &Latin1, L"en-US");
+  const updstart::SourceReport report =
+      updstart::ReadSourceReport(source, updstart::AnsiText{&Latin1, {}}, L"en-US");
   const std::size_t peak = updstart::testing::HeapPeak() - before;
   const char* kind = report.report.empty()                                  ? "none"
                      : report.report.find(L"regular") != std::wstring::npos ? "regular"

@@ -63,9 +63,10 @@ void Form1::ReportDefaultSource() {
   std::unique_ptr<ByteSource> file =
       platform_.OpenFileForReading(product_.sDataRoot + L"\\Data\\updcfg.xml");
   if (!file) return;
-  SourceReport found = ReadSourceReport(
-      *file, [this](std::span<const unsigned char> bytes) { return platform_.AnsiToText(bytes); },
-      product_.sLocalization);
+  const AnsiText ansi{
+      [this](std::span<const unsigned char> bytes) { return platform_.AnsiToText(bytes); },
+      platform_.AnsiShape()};
+  SourceReport found = ReadSourceReport(*file, ansi, product_.sLocalization);
   report.caption = std::move(found.report);
   channel.caption = std::move(found.channel);
   if (found.test_server) {

@@ -2,6 +2,7 @@
 // implements it; the unit tests use in-memory fakes.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,6 +26,14 @@ class ByteSource {
   virtual ~ByteSource() = default;
   // Up to buffer.size() bytes; 0 at the end of the file or on a read error.
   virtual std::size_t Read(std::span<unsigned char> buffer) = 0;
+};
+
+// How the system's ANSI code page builds its characters out of bytes: what a
+// reader needs to cut the code page's text only between characters.
+struct AnsiCodePageShape {
+  enum class Kind { SingleByte, DoubleByte, Utf8 };
+  Kind kind = Kind::SingleByte;
+  std::bitset<256> lead_bytes;  // DoubleByte: the bytes that open a two-byte character
 };
 
 // How a started program's window is shown.
@@ -68,6 +77,7 @@ class Platform {
   // Text in the system's ANSI code page, for files that are neither UTF-8
   // nor UTF-16.
   virtual std::wstring AnsiToText(std::span<const unsigned char> bytes) = 0;
+  virtual AnsiCodePageShape AnsiShape() = 0;
 
   // The number the text stands for as the current user's locale reads it
   // (its decimal point and digit grouping, blanks around it); nullopt when it

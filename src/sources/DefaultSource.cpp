@@ -4,65 +4,124 @@
 
 #include "product/LanguageTests.h"
 #include "shared/BuildHosts.h"
-#include "shared/Wildcard.h"
-#include "sources/ConfigFieldReader.h"
 
 namespace updstart {
 
 namespace {
 
-const std::wstring& RegularPattern() {
-  static const std::wstring pattern = L"*" + std::wstring(hosts::kRegularMirrors[1]) + L"*";
-  return pattern;
-}
-
-const std::wstring& TestServerPattern() {
-  static const std::wstring pattern = [] {
-    std::wstring_view host = hosts::kTestServer;
-    std::size_t hyphen = host.find(L'-');
-    return L"*" + std::wstring(host.substr(hyphen == std::wstring_view::npos ? 0 : hyphen)) +
-           L"/test/*";
-  }();
-  return pattern;
-}
-
 wchar_t FoldAsciiCase(wchar_t c) { return (c >= L'A' && c <= L'Z') ? c - L'A' + L'a' : c; }
 
-// 1-based position of `what` in `text`, letter case ignored; 0 when absent.
-std::size_t FindIgnoringCase(std::wstring_view text, std::wstring_view what) {
-  auto found =
-      std::search(text.begin(), text.end(), what.begin(), what.end(),
-                  [](wchar_t a, wchar_t b) { return FoldAsciiCase(a) == FoldAsciiCase(b); });
-  return found == text.end() ? 0 : static_cast<std::size_t>(found - text.begin()) + 1;
-}
-
-// Characters from 1-based `position` to the end; empty past the end.
-std::wstring From(std::wstring_view text, std::size_t position) {
-  return position > text.size() ? std::wstring() : std::wstring(text.substr(position - 1));
+// Host names hold no blanks, so a match never takes in the blanks after a
+// field that its end leaves out.
+std::wstring TestServerLiteral() {
+  std::wstring_view host = hosts::kTestServer;
+  std::size_t hyphen = host.find(L'-');
+  return std::wstring(host.substr(hyphen == std::wstring_view::npos ? 0 : hyphen)) + L"/test/";
 }
 
 }  // namespace
 
-DefaultSourceKind ClassifyConfigField(std::wstring_view field) {
-  if (WildcardMatch(field, RegularPattern())) return DefaultSourceKind::Regular;
-  if (WildcardMatch(field, TestServerPattern())) return DefaultSourceKind::TestServer;
-  return DefaultSourceKind::Other;
+StreamSearch::StreamSearch(std::wstring_view literal, bool ignore_case)
+    : literal_(literal), ignore_case_(ignore_case) {
+  if (ignore_case_)
+    std::transform(literal_.begin(), literal_.end(), literal_.begin(), FoldAsciiCase);
 }
 
-std::wstring ExtractChannelText(std::wstring_view field) {
-  std::wstring text = From(field, FindIgnoringCase(field, L"=") + 2);
-  std::reverse(text.begin(), text.end());
-  text = From(text, FindIgnoringCase(text, L"thgiew") + 8);
-  std::reverse(text.begin(), text.end());
-  return text;
+std::size_t StreamSearch::Find(std::wstring_view text, std::size_t from) const {
+  if (!ignore_case_) return text.find(literal_, from);
+  auto found =
+      std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), literal_.begin(),
+                  literal_.end(), [](wchar_t a, wchar_t b) { return FoldAsciiCase(a) == b; });
+  return found == text.end() ? std::wstring_view::npos
+                             : static_cast<std::size_t>(found - text.begin());
 }
 
-SourceReport ReadSourceReport(ByteSource& config, const TextDecoder::AnsiDecoder& ansi,
+void StreamSearch::Feed(std::wstring_view piece) {
+  const std::size_t keep = literal_.size() - 1;
+  if (!tail_.empty()) {
+    // Occurrences that begin in what came before and end in this piece.
+    junction_.assign(tail_).append(piece.substr(0, keep));
+    for (std::size_t at = Find(junction_, 0); at < tail_.size(); at = Find(junction_, at + 1)) {
+      last_ = seen_ - tail_.size() + at;
+    }
+  }
+  for (std::size_t at = Find(piece, 0); at != std::wstring_view::npos; at = Find(piece, at + 1)) {
+    last_ = seen_ + at;
+  }
+  if (piece.size() >= keep) {
+    tail_.assign(piece.substr(piece.size() - keep));
+  } else {
+    tail_.append(piece);
+    if (tail_.size() > keep) tail_.erase(0, tail_.size() - keep);
+  }
+  seen_ += piece.size();
+}
+
+void StreamSearch::Reset() {
+  tail_.clear();
+  seen_ = 0;
+  last_.reset();
+}
+
+SourceFieldScan::SourceFieldScan()
+    : regular_(hosts::kRegularMirrors[1], false),
+      test_server_(TestServerLiteral(), false),
+      weight_(L"weight", true) {}
+
+void SourceFieldScan::Append(std::wstring_view piece) {
+  if (!equals_seen_) {
+    const std::size_t equals = piece.find(L'=');
+    if (equals != std::wstring_view::npos) {
+      equals_seen_ = true;
+      channel_start_ = length_ + equals + 2;
+      channel_head_.clear();
+    }
+  }
+  if (channel_start_ < length_ + piece.size() && channel_head_.size() < kLongestChannel) {
+    const std::size_t from = channel_start_ > length_ ? channel_start_ - length_ : 0;
+    channel_head_.append(piece.substr(from, kLongestChannel - channel_head_.size()));
+  }
+  regular_.Feed(piece);
+  test_server_.Feed(piece);
+  weight_.Feed(piece);
+  length_ += piece.size();
+}
+
+void SourceFieldScan::End(std::size_t trailing_blanks) {
+  kind_ = regular_.last()       ? DefaultSourceKind::Regular
+          : test_server_.last() ? DefaultSourceKind::TestServer
+                                : DefaultSourceKind::Other;
+  channel_.clear();
+  if (kind_ == DefaultSourceKind::TestServer) {
+    const std::size_t length = length_ - trailing_blanks;
+    const std::size_t from_start = length > channel_start_ ? length - channel_start_ : 0;
+    // An occurrence that starts before the channel does is not in its text,
+    // and then neither is any earlier one.
+    const std::optional<std::size_t> weight = weight_.last();
+    std::size_t channel_length = 0;
+    if (weight && *weight >= channel_start_) {
+      channel_length = *weight - channel_start_ >= 2 ? *weight - channel_start_ - 2 : 0;
+    } else {
+      channel_length = from_start > 7 ? from_start - 7 : 0;
+    }
+    channel_.assign(channel_head_, 0, std::min(channel_length, channel_head_.size()));
+  }
+  regular_.Reset();
+  test_server_.Reset();
+  weight_.Reset();
+  length_ = 0;
+  equals_seen_ = false;
+  channel_start_ = 1;
+  channel_head_.clear();
+}
+
+SourceReport ReadSourceReport(ByteSource& config, const AnsiText& ansi,
                               std::wstring_view localization) {
   SourceReport found;
   ConfigFieldReader reader(config, ansi);
-  while (std::optional<std::wstring> field = reader.NextField()) {
-    switch (ClassifyConfigField(*field)) {
+  SourceFieldScan field;
+  while (reader.NextField(field)) {
+    switch (field.kind()) {
       case DefaultSourceKind::Regular:
         found.report = RegularReportIsRussian(localization)
                            ? L"Источник обновления по умолчанию: публичные сервера обновления ЛН "
@@ -73,7 +132,7 @@ SourceReport ReadSourceReport(ByteSource& config, const TextDecoder::AnsiDecoder
         found.report = TestReportIsRussian(localization)
                            ? L"Источник обновления по умолчанию: тестовые сервера ЛН"
                            : L"Default update source: Nordavin Lab test servers";
-        found.channel = ExtractChannelText(*field);
+        found.channel = field.channel();
         break;
       case DefaultSourceKind::Other:
         break;

@@ -1,8 +1,6 @@
 #include "sources/TextDecoder.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 
 namespace updstart {
 
@@ -10,14 +8,19 @@ namespace {
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-// A byte below 0x40 is a character of its own in every ANSI code page.
-bool StandsAlone(unsigned char byte) { return byte < 0x40; }
+// Bytes of multi-byte UTF-8 characters are decoded once an ASCII byte follows
+// them, or when there are more of them than this. Should the file turn out not
+// to be UTF-8 among them, they are decoded again in the ANSI code page from
+// just after that ASCII byte: a character ends there in every code page (no
+// code page opens a character with an ASCII byte), so none is split. Text
+// with thousands of bytes of valid UTF-8 in a row is UTF-8.
+constexpr std::size_t kLongestHeldRun = 4096;
 
 // Length of the UTF-8 sequence a lead byte opens, and the range its second
 // byte must fall in (which rules out overlong forms and surrogates); 0 for a
 // byte that cannot open one.
 struct Utf8Lead {
-  int length;
+  std::size_t length;
   unsigned char second_min;
   unsigned char second_max;
 };
@@ -33,18 +36,21 @@ Utf8Lead LeadOf(unsigned char byte) {
   return {0, 0, 0};
 }
 
-// Where the run of ASCII bytes that goes on at `from` ends. Eight bytes are
-// tested at once: this runs over nearly every byte of a big file.
-std::size_t AsciiRunEnd(std::span<const unsigned char> bytes, std::size_t from) {
-  std::size_t end = from;
-  while (end + 8 <= bytes.size()) {
-    std::uint64_t word;
-    std::memcpy(&word, bytes.data() + end, sizeof word);
-    if (word & 0x8080808080808080u) break;
-    end += 8;
+constexpr std::size_t kIncomplete = static_cast<std::size_t>(-1);
+
+// The length of the UTF-8 sequence at `at`: 0 when the bytes there are not
+// one, kIncomplete when they could still become one with more bytes.
+std::size_t SequenceAt(std::span<const unsigned char> bytes, std::size_t at) {
+  const Utf8Lead lead = LeadOf(bytes[at]);
+  if (lead.length == 0) return 0;
+  const std::size_t available = std::min(lead.length, bytes.size() - at);
+  if (available >= 2 && (bytes[at + 1] < lead.second_min || bytes[at + 1] > lead.second_max)) {
+    return 0;
   }
-  while (end < bytes.size() && bytes[end] < 0x80) ++end;
-  return end;
+  for (std::size_t k = 2; k < available; ++k) {
+    if (!IsContinuation(bytes[at + k])) return 0;
+  }
+  return available < lead.length ? kIncomplete : lead.length;
 }
 
 // A plain loop into room made beforehand, which the compiler turns into wide
@@ -122,42 +128,45 @@ void TextDecoder::DetectEncoding(bool at_end) {
 }
 
 void TextDecoder::DecodeUtf8(std::wstring& out, bool at_end) {
-  const std::size_t size = pending_.size();
+  const std::span<const unsigned char> bytes(pending_);
+  std::size_t held = 0;                // where the multi-byte characters held back begin
+  std::size_t held_text = out.size();  // and where their text begins
   std::size_t i = 0;
-  while (i < size) {
-    unsigned char byte = pending_[i];
-    if (byte < 0x80) {
+  while (i < bytes.size()) {
+    if (bytes[i] < 0x80) {
       // Configuration files are mostly ASCII: take a whole run at once.
-      std::size_t end = AsciiRunEnd(pending_, i + 1);
-      WidenAscii(std::span<const unsigned char>(pending_.data() + i, end - i), out);
-      i = end;
+      std::size_t end = i + 1;
+      while (end < bytes.size() && bytes[end] < 0x80) ++end;
+      WidenAscii(bytes.subspan(i, end - i), out);
+      held = i = end;
+      held_text = out.size();
       continue;
     }
-    Utf8Lead lead = LeadOf(byte);
-    bool valid = lead.length > 0;
-    std::size_t available = std::min<std::size_t>(static_cast<std::size_t>(lead.length), size - i);
-    if (valid && available >= 2) {
-      valid = pending_[i + 1] >= lead.second_min && pending_[i + 1] <= lead.second_max;
-    }
-    for (std::size_t k = 2; valid && k < available; ++k) valid = IsContinuation(pending_[i + k]);
-    if (valid && available < static_cast<std::size_t>(lead.length)) {
-      if (!at_end) break;  // the rest arrives with the next chunk
-      valid = false;
-    }
-    if (!valid) {
+    const std::size_t length = SequenceAt(bytes, i);
+    if (length == kIncomplete && !at_end) break;  // the rest arrives with the next chunk
+    if (length == 0 || length == kIncomplete) {
       // Not UTF-8 after all: the rest of the file is in the ANSI code page.
-      pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(i));
+      out.resize(held_text);
+      pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(held));
       encoding_ = Encoding::Ansi;
-      ansi_searched_ = 0;
       DecodeAnsi(out, at_end);
       return;
     }
-    char32_t code_point = byte & (0xFF >> (lead.length + 1));
-    for (int k = 1; k < lead.length; ++k) code_point = (code_point << 6) | (pending_[i + k] & 0x3F);
+    char32_t code_point = bytes[i] & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k) code_point = (code_point << 6) | (bytes[i + k] & 0x3F);
     AppendCodePoint(code_point, out);
-    i += static_cast<std::size_t>(lead.length);
+    i += length;
+    if (i - held > kLongestHeldRun) {
+      held = i;
+      held_text = out.size();
+    }
   }
-  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(i));
+  if (at_end) {
+    held = i;
+  } else {
+    out.resize(held_text);  // decoded again with the next chunk
+  }
+  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(held));
 }
 
 void TextDecoder::DecodeUtf16(std::wstring& out, bool at_end) {
@@ -186,32 +195,52 @@ void TextDecoder::DecodeUtf16(std::wstring& out, bool at_end) {
   pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
+// pending_ always starts between two characters. It is converted up to the
+// last point known to be one too, so that no conversion splits a character.
 void TextDecoder::DecodeAnsi(std::wstring& out, bool at_end) {
-  if (passing_run_) {
-    const auto run_end = std::find_if(pending_.begin(), pending_.end(), StandsAlone);
-    passing_run_ = run_end == pending_.end();
-    pending_.erase(pending_.begin(), run_end);
-    ansi_searched_ = 0;
+  const std::size_t size = pending_.size();
+  std::size_t converted = 0;
+  std::size_t cut = size;
+  switch (ansi_.shape.kind) {
+    case AnsiCodePageShape::Kind::SingleByte:
+      break;
+    case AnsiCodePageShape::Kind::Utf8:
+      // A character cannot be longer than four bytes, and none goes on past
+      // a byte that opens another: only one of the last three bytes that
+      // could open a sequence can start a character the next chunk finishes.
+      for (std::size_t back = 1; !at_end && back <= 3 && back <= size; ++back) {
+        if (pending_[size - back] >= 0xC0) {
+          cut = size - back;
+          break;
+        }
+      }
+      break;
+    case AnsiCodePageShape::Kind::DoubleByte:
+      for (std::size_t i = 0; i < size; ++i) {
+        if (!ansi_.shape.lead_bytes[pending_[i]]) continue;
+        if (i + 1 == size) {
+          if (!at_end) cut = i;  // its second byte comes with the next chunk
+          break;
+        }
+        if (pending_[i + 1] < 0x40) {
+          // No code page pairs a lead byte with a byte below 0x40, the
+          // delimiters among them; converted apart, a lone lead byte cannot
+          // take one with it.
+          ConvertAnsi(converted, i + 1, out);
+          converted = i + 1;
+        } else {
+          ++i;
+        }
+      }
+      break;
   }
-  std::size_t cut = pending_.size();
-  if (!at_end) {
-    // Only the bytes that came since the last call can hold the cut: a long
-    // run is searched once, not again with every chunk.
-    const auto searched = pending_.rend() - static_cast<std::ptrdiff_t>(ansi_searched_);
-    auto last = std::find_if(pending_.rbegin(), searched, StandsAlone);
-    cut = last == searched ? 0 : static_cast<std::size_t>(pending_.rend() - last);
-  }
-  if (cut == 0 && pending_.size() > longest_ansi_run_) {
-    // Decoded this far, the run is already too long to matter; the rest of
-    // it, up to its next byte below 0x40, is passed over.
-    out += ansi_(std::span<const unsigned char>(pending_.data(), longest_ansi_run_));
-    pending_.clear();
-    passing_run_ = true;
-  } else if (cut > 0) {
-    out += ansi_(std::span<const unsigned char>(pending_.data(), cut));
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(cut));
-  }
-  ansi_searched_ = pending_.size();
+  ConvertAnsi(converted, cut, out);
+  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(cut));
+}
+
+void TextDecoder::ConvertAnsi(std::size_t from, std::size_t to, std::wstring& out) {
+  if (from < to)
+    out += ansi_.convert(std::span<const unsigned char>(pending_.data() + from, to - from));
 }
 
 }  // namespace updstart

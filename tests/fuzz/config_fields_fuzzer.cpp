@@ -1,7 +1,7 @@
 // The update configuration read field by field from arbitrary bytes. The
 // fields must not depend on how the file's bytes arrive: all at once, one at a
 // time, or in uneven pieces whose sizes come from the input itself. Every
-// field then goes through the default-source checks the report makes.
+// field then goes through the default-source scan, whole and in pieces.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -58,13 +58,31 @@ std::wstring DoubleByteCodePage(std::span<const unsigned char> bytes) {
   return text;
 }
 
+class Collect : public updstart::FieldSink {
+ public:
+  std::vector<std::wstring> fields;
+  void Append(std::wstring_view piece) override { current_ += piece; }
+  void End(std::size_t trailing_blanks) override {
+    if (trailing_blanks > current_.size()) std::abort();
+    current_.resize(current_.size() - trailing_blanks);
+    fields.push_back(std::move(current_));
+    current_.clear();
+  }
+
+ private:
+  std::wstring current_;
+};
+
 std::vector<std::wstring> ReadFields(std::span<const std::uint8_t> data,
                                      std::vector<std::size_t> sizes) {
   Pieces source(data, std::move(sizes));
-  updstart::ConfigFieldReader reader(source, DoubleByteCodePage);
-  std::vector<std::wstring> fields;
-  while (std::optional<std::wstring> field = reader.NextField()) fields.push_back(*field);
-  return fields;
+  updstart::AnsiText ansi{DoubleByteCodePage, {updstart::AnsiCodePageShape::Kind::DoubleByte, {}}};
+  for (unsigned byte = 0x81; byte <= 0xFE; ++byte) ansi.shape.lead_bytes.set(byte);
+  updstart::ConfigFieldReader reader(source, ansi);
+  Collect fields;
+  while (reader.NextField(fields)) {
+  }
+  return fields.fields;
 }
 
 // Uneven piece sizes, mostly small so that many borders fall inside
@@ -82,8 +100,7 @@ std::vector<std::size_t> UnevenSizes(std::span<const std::uint8_t> data) {
   return sizes;
 }
 
-void CheckField(const std::wstring& field) {
-  if (field.size() > updstart::ConfigFieldReader::kLongestField) std::abort();
+void CheckField(const std::wstring& field, const std::vector<std::size_t>& sizes) {
   // A quoted field loses its quotes, and an unquoted one cannot start with a
   // quote, so no field does; only a quoted field can hold a delimiter, and
   // then it holds no quote.
@@ -101,10 +118,23 @@ void CheckField(const std::wstring& field) {
   } else if (field.find(test_server) != std::wstring::npos) {
     expected = updstart::DefaultSourceKind::TestServer;
   }
-  if (updstart::ClassifyConfigField(field) != expected) std::abort();
-
+  updstart::SourceFieldScan whole;
+  whole.Append(field);
+  whole.End(0);
+  if (whole.kind() != expected) std::abort();
   // The channel text is always a piece of the field.
-  if (field.find(updstart::ExtractChannelText(field)) == std::wstring::npos) std::abort();
+  if (field.find(whole.channel()) == std::wstring::npos) std::abort();
+
+  // Streamed in uneven pieces, the field says the same.
+  updstart::SourceFieldScan pieces;
+  std::wstring_view rest = field;
+  for (std::size_t i = 0; !rest.empty(); ++i) {
+    const std::size_t size = std::min(rest.size(), sizes[i % sizes.size()]);
+    pieces.Append(rest.substr(0, size));
+    rest.remove_prefix(size);
+  }
+  pieces.End(0);
+  if (pieces.kind() != whole.kind() || pieces.channel() != whole.channel()) std::abort();
 }
 
 }  // namespace
@@ -114,6 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::wstring> whole = ReadFields(bytes, {bytes.size() + 1});
   if (ReadFields(bytes, {1}) != whole) std::abort();
   if (ReadFields(bytes, UnevenSizes(bytes)) != whole) std::abort();
-  for (const std::wstring& field : whole) CheckField(field);
+  const std::vector<std::size_t> sizes = UnevenSizes(bytes);
+  for (const std::wstring& field : whole) CheckField(field, sizes);
   return 0;
 }

@@ -6,6 +6,7 @@
 #include "HeapCounter.h"
 #include "platform/Platform.h"
 #include "sources/ConfigFieldReader.h"
+#include "sources/DefaultSource.h"
 
 namespace updstart {
 namespace {
@@ -36,18 +37,82 @@ std::wstring Cp1251(std::span<const unsigned char> bytes) {
   return text;
 }
 
-std::vector<std::wstring> Fields(const std::string& bytes) {
+// A double-byte code page in the manner of 936: 0x81-0xFE open a character
+// and take the next byte with them whatever it is, as Wine's conversion does,
+// delimiters included; alone at the end they are U+30FB.
+std::wstring Cp936(std::span<const unsigned char> bytes) {
+  std::wstring text;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] < 0x81 || bytes[i] == 0xFF) {
+      text.push_back(static_cast<wchar_t>(bytes[i]));
+    } else if (i + 1 < bytes.size()) {
+      text.push_back(static_cast<wchar_t>(0x20000 + (bytes[i] << 8) + bytes[i + 1]));
+      ++i;
+    } else {
+      text.push_back(L'\x30FB');
+    }
+  }
+  return text;
+}
+
+// 65001 as the ANSI code page: UTF-8, each byte that begins no valid
+// sequence a U+FFFD.
+std::wstring Cp65001(std::span<const unsigned char> bytes) {
+  std::wstring text;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const unsigned char b = bytes[i];
+    const std::size_t length = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
+    bool valid = length > 0 && i + length <= bytes.size();
+    for (std::size_t k = 1; valid && k < length; ++k) valid = (bytes[i + k] & 0xC0) == 0x80;
+    if (!valid) {
+      text.push_back(L'\xFFFD');
+      ++i;
+      continue;
+    }
+    char32_t code = length == 1 ? b : b & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (bytes[i + k] & 0x3F);
+    text.push_back(static_cast<wchar_t>(code));
+    i += length;
+  }
+  return text;
+}
+
+AnsiText Ansi1251() { return {Cp1251, {}}; }
+AnsiText Ansi936() {
+  AnsiText ansi{Cp936, {AnsiCodePageShape::Kind::DoubleByte, {}}};
+  for (unsigned b = 0x81; b <= 0xFE; ++b) ansi.shape.lead_bytes.set(b);
+  return ansi;
+}
+AnsiText Ansi65001() { return {Cp65001, {AnsiCodePageShape::Kind::Utf8, {}}}; }
+
+// Gathers whole fields; the files here are small.
+class Collect : public FieldSink {
+ public:
+  std::vector<std::wstring> fields;
+  void Append(std::wstring_view piece) override { current_ += piece; }
+  void End(std::size_t trailing_blanks) override {
+    current_.resize(current_.size() - trailing_blanks);
+    fields.push_back(std::move(current_));
+    current_.clear();
+  }
+
+ private:
+  std::wstring current_;
+};
+
+std::vector<std::wstring> Fields(const std::string& bytes, const AnsiText& ansi = Ansi1251()) {
   std::vector<std::wstring> first;
   // The same fields whatever the chunking.
   for (std::size_t step : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{65536}}) {
     Chunks source(bytes, step);
-    ConfigFieldReader reader(source, Cp1251);
-    std::vector<std::wstring> fields;
-    while (auto field = reader.NextField()) fields.push_back(*field);
+    ConfigFieldReader reader(source, ansi);
+    Collect fields;
+    while (reader.NextField(fields)) {
+    }
     if (step == 1) {
-      first = fields;
+      first = fields.fields;
     } else {
-      EXPECT_EQ(fields, first) << "chunks of " << step;
+      EXPECT_EQ(fields.fields, first) << "chunks of " << step;
     }
   }
   return first;
@@ -93,6 +158,32 @@ TEST(ConfigFieldReaderTest, EncodingsAreRecognised) {
   EXPECT_EQ(Fields("a,\xD0"), (V{L"a", L"Р"}));
 }
 
+TEST(ConfigFieldReaderTest, NoCodePageSplitsACharacterOrTakesADelimiter) {
+  auto pair = [](unsigned lead, unsigned trail) {
+    return static_cast<wchar_t>(0x20000 + (lead << 8) + trail);
+  };
+  // Valid UTF-8 up to C4: read again in the code page from the last ASCII
+  // byte, the four bytes are two characters and the comma stays a comma.
+  EXPECT_EQ(Fields("k=\xE4\xAF\xB5\xC4,b", Ansi936()),
+            (V{std::wstring(L"k=") + pair(0xE4, 0xAF) + pair(0xB5, 0xC4), L"b"}));
+  // A lead byte right before a delimiter stands alone; long runs of
+  // double-byte characters are cut between characters.
+  EXPECT_EQ(Fields("\xFF\xC4,b\xC4\r\nc", Ansi936()), (V{L"\xFF\x30FB", L"b\x30FB", L"c"}));
+  const std::string run = "\xB5\xC4\x81\x40";
+  std::wstring decoded;
+  std::string bytes = "\xFF";
+  for (int i = 0; i < 5000; ++i) {
+    bytes += run;
+    decoded += std::wstring{pair(0xB5, 0xC4), pair(0x81, 0x40)};
+  }
+  EXPECT_EQ(Fields(bytes + ",x", Ansi936()), (V{L"\xFF" + decoded, L"x"}));
+  // 65001 as the code page, after a byte that is not UTF-8.
+  std::string chinese;
+  for (int i = 0; i < 20000; ++i) chinese += "\xE4\xB8\xAD";
+  EXPECT_EQ(Fields("\xFF," + chinese + "\xF0\x9F,x", Ansi65001()),
+            (V{L"\xFFFD", std::wstring(20000, L'\x4E2D') + L"\xFFFD\xFFFD", L"x"}));
+}
+
 TEST(ConfigFieldReaderTest, BinaryDataNeverStopsTheScan) {
   std::string bytes("\0\0\xFF,\x80\0x", 7);
   bytes += "\nhttp://update01.nordavin.example\n";
@@ -101,33 +192,30 @@ TEST(ConfigFieldReaderTest, BinaryDataNeverStopsTheScan) {
   EXPECT_EQ(fields.back(), L"http://update01.nordavin.example");
 }
 
-TEST(ConfigFieldReaderTest, LongFieldsComeWhole) {
-  std::string line(ConfigFieldReader::kLongestField, 'x');
-  V fields = Fields(line + ",tail");
-  ASSERT_EQ(fields.size(), 2u);
-  EXPECT_EQ(fields[0].size(), line.size());
-  EXPECT_EQ(fields[1], L"tail");
-  // One character more, and the field is passed over.
-  EXPECT_EQ(Fields(line + "x,\"" + line + "x\" tail,tail"), V{L"tail"});
+TEST(ConfigFieldReaderTest, LongFieldsComeWholeAndBlanksAfterThemGo) {
+  const std::string line(40000, 'x');
+  EXPECT_EQ(Fields(line + std::string(5000, ' ') + "\t,\"" + line + " \" tail,tail"),
+            (V{std::wstring(line.size(), L'x'), std::wstring(line.size(), L'x') + L" ", L"tail"}));
 }
 
 // Text, a field of some hundreds of MiB made up as it is read, text.
 class HugeField : public ByteSource {
  public:
-  HugeField(std::string before, char filler, std::size_t length, std::string after)
-      : before_(std::move(before)), filler_(filler), length_(length), after_(std::move(after)) {}
+  HugeField(std::string before, const std::string& filler, std::size_t length, std::string after)
+      : parts_{std::move(before), std::string(), std::move(after)}, length_(length) {
+    // Whole repetitions of the filler, to be copied a block at a time.
+    while (parts_[1].size() < 65536) parts_[1] += filler;
+    parts_[1].resize(parts_[1].size() - parts_[1].size() % filler.size());
+  }
   std::size_t Read(std::span<unsigned char> buffer) override {
     std::size_t count = 0;
     while (count < buffer.size() && part_ < 3) {
-      const std::size_t size = part_ == 0 ? before_.size() : part_ == 1 ? length_ : after_.size();
-      const std::size_t take = std::min(size - offset_, buffer.size() - count);
-      auto to = buffer.begin() + static_cast<std::ptrdiff_t>(count);
-      if (part_ == 1) {
-        std::fill_n(to, take, static_cast<unsigned char>(filler_));
-      } else {
-        const std::string& text = part_ == 0 ? before_ : after_;
-        std::copy_n(text.begin() + static_cast<std::ptrdiff_t>(offset_), take, to);
-      }
+      const std::string& text = parts_[part_];
+      const std::size_t size = part_ == 1 ? length_ : text.size();
+      const std::size_t at = part_ == 1 ? offset_ % text.size() : offset_;
+      const std::size_t take = std::min({size - offset_, buffer.size() - count, text.size() - at});
+      std::copy_n(text.begin() + static_cast<std::ptrdiff_t>(at), take,
+                  buffer.begin() + static_cast<std::ptrdiff_t>(count));
       count += take;
       offset_ += take;
       if (offset_ == size) {
@@ -139,32 +227,36 @@ class HugeField : public ByteSource {
   }
 
  private:
-  std::string before_;
-  char filler_;
+  std::string parts_[3];
   std::size_t length_;
-  std::string after_;
   int part_ = 0;
   std::size_t offset_ = 0;
 };
 
-TEST(ConfigFieldReaderTest, AHugeFieldIsPassedOverInBoundedMemory) {
+TEST(ConfigFieldReaderTest, AHugeFieldIsReadInBoundedMemory) {
   constexpr std::size_t kHuge = std::size_t{300} << 20;
+  const std::string ending = "test-ftp.nordavin.example/test/ap\" weight=\"1\"/>\r\n";
   struct Case {
     const char* what;
     std::string before;
+    std::string filler;
+    AnsiText ansi;
+    wchar_t filler_text;
   };
-  // UTF-8, and the ANSI code page, where a run without a byte below 0x40
-  // cannot be cut safely anywhere.
-  for (const Case& c : {Case{"utf-8", "a,"}, Case{"ansi", "\xFF,"}}) {
+  // A byte that is not UTF-8 first, for the ANSI code pages.
+  for (const Case& c :
+       {Case{"utf-8", "<s url=\"", "\xE4\xB8\xAD", Ansi1251(), L'\x4E2D'},
+        Case{"1251", "\xFF<s url=\"", "x", Ansi1251(), L'x'},
+        Case{"936", "\xFF<s url=\"", "\xB5\xC4", Ansi936(), static_cast<wchar_t>(0x2B5C4)},
+        Case{"65001", "\xFF<s url=\"", "\xE4\xB8\xAD", Ansi65001(), L'\x4E2D'}}) {
     SCOPED_TRACE(c.what);
-    HugeField source(c.before, 'x', kHuge, ",http://update01.nordavin.example\r\n");
+    HugeField source(c.before, c.filler, kHuge, ending);
     testing::ResetHeapPeak();
     const std::size_t before = testing::HeapInUse();
-    ConfigFieldReader reader(source, Cp1251);
-    ASSERT_TRUE(reader.NextField().has_value());
-    EXPECT_EQ(reader.NextField(), L"http://update01.nordavin.example");
-    EXPECT_EQ(reader.NextField(), std::nullopt);
+    SourceReport report = ReadSourceReport(source, c.ansi, L"en-US");
     EXPECT_LT(testing::HeapPeak() - before, std::size_t{1} << 20);
+    EXPECT_TRUE(report.test_server);
+    EXPECT_EQ(report.channel, std::wstring(SourceFieldScan::kLongestChannel, c.filler_text));
   }
 }
 

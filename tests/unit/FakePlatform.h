@@ -85,6 +85,8 @@ class FakePlatform : public Platform {
     return text;
   }
 
+  AnsiCodePageShape AnsiShape() override { return {}; }
+
   std::optional<float> LocaleNumber(std::wstring_view text) override {
     locale_number_requests.emplace_back(text);
     auto found = locale_numbers.find(text);

@@ -4,6 +4,8 @@
 #include "app/Form1.h"
 #include "sources/DefaultSource.h"
 
+#include <algorithm>
+
 namespace updstart {
 namespace {
 
@@ -13,6 +15,37 @@ const std::string kRegularLine =
     "<server name=\"main\" url=\"http://update01.nordavin.example\" weight=\"1\"/>\r\n";
 const std::string kTestLine =
     "<server url=\"ftp://test-ftp.nordavin.example/test/ap\" weight=\"5\"/>\r\n";
+
+// The channel text exactly as the rules spell it out, on a whole field.
+std::wstring RulesChannel(std::wstring field) {
+  auto find_ignoring_case = [](const std::wstring& text, const std::wstring& what) {
+    auto fold = [](wchar_t c) { return (c >= L'A' && c <= L'Z') ? c - L'A' + L'a' : c; };
+    auto at = std::search(text.begin(), text.end(), what.begin(), what.end(),
+                          [&](wchar_t a, wchar_t b) { return fold(a) == fold(b); });
+    return at == text.end() ? 0 : static_cast<std::size_t>(at - text.begin()) + 1;
+  };
+  auto from = [](const std::wstring& text, std::size_t p) {
+    return p > text.size() ? std::wstring() : text.substr(p - 1);
+  };
+  std::wstring t = from(field, find_ignoring_case(field, L"=") + 2);
+  std::reverse(t.begin(), t.end());
+  t = from(t, find_ignoring_case(t, L"thgiew") + 8);
+  std::reverse(t.begin(), t.end());
+  return t;
+}
+
+struct Scanned {
+  DefaultSourceKind kind;
+  std::wstring channel;
+};
+
+// One field through the scan, in pieces of `step` characters.
+Scanned Scan(std::wstring_view field, std::size_t step = 65536) {
+  SourceFieldScan scan;
+  for (std::size_t at = 0; at < field.size(); at += step) scan.Append(field.substr(at, step));
+  scan.End(0);
+  return {scan.kind(), scan.channel()};
+}
 
 struct Loaded {
   FakePlatform platform;
@@ -92,36 +125,97 @@ TEST(SourceReportTest, TheLastMatchingFieldDecidesAndRedStays) {
 }
 
 TEST(SourceReportTest, ChannelExtraction) {
-  struct Case {
-    const wchar_t* field;
-    const wchar_t* channel;
-  };
-  const Case cases[] = {
-      {L"url=\"ftp://h/test/ap\" weight=\"5\"", L"ftp://h/test/ap"},
-      {L"url=\"ftp://h/test/ap\" WEIGHT=\"5\"", L"ftp://h/test/ap"},
+  const wchar_t* const fields[] = {
+      L"url=\"ftp://h/test/ap\" weight=\"5\"",
+      L"url=\"ftp://h/test/ap\" WEIGHT=\"5\"",
       // Only the last "weight" counts; an earlier one stays in the value.
-      {L"url=\"ftp://h/weight/ap\" weight=\"5\"", L"ftp://h/weight/ap"},
+      L"url=\"ftp://h/weight/ap\" weight=\"5\"",
       // No "=": from the second character. No "weight": all but the last seven.
-      {L"ftp://h/test/ap", L"tp://h/"},
-      {L"a=\"ftp://h/test/ap\"", L"ftp://h/t"},
-      {L"=", L""},
-      {L"", L""},
-      {L"x=\"", L""},
+      L"ftp://h/test/ap",
+      L"a=\"ftp://h/test/ap\"",
+      // A "weight" before the channel's start is not in its text.
+      L"weight=\"ftp://h/test/ap\"",
+      L"xweigh=t\"ftp://h/test/ap\"",
+      L"=",
+      L"",
+      L"x=\"",
+      L"a=\"\" weight",
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ExtractChannelText(c.field), c.channel) << "case " << (&c - cases);
+  for (const wchar_t* field : fields) {
+    // Pieces of every size meet the "=" and the "weight" at every border.
+    for (std::size_t step : {1, 2, 5, 65536}) {
+      const std::wstring test_field = std::wstring(field) + L" -ftp.nordavin.example/test/";
+      EXPECT_EQ(Scan(test_field, step).channel, RulesChannel(test_field)) << field << " " << step;
+    }
   }
+  EXPECT_EQ(RulesChannel(L"url=\"ftp://h/test/ap\" weight=\"5\""), L"ftp://h/test/ap");
 }
 
 TEST(SourceReportTest, FieldsAreClassifiedByTheirHosts) {
-  EXPECT_EQ(ClassifyConfigField(L"http://update01.nordavin.example"), DefaultSourceKind::Regular);
-  EXPECT_EQ(ClassifyConfigField(L"http://update02.nordavin.example"), DefaultSourceKind::Other);
-  EXPECT_EQ(ClassifyConfigField(L"http://203.0.113.10"), DefaultSourceKind::Other);
-  EXPECT_EQ(ClassifyConfigField(L"ftp://other-ftp.nordavin.example/test/x"),
-            DefaultSourceKind::TestServer);
-  EXPECT_EQ(ClassifyConfigField(L"ftp://test-ftp.nordavin.example/prod/x"),
-            DefaultSourceKind::Other);
-  EXPECT_EQ(ClassifyConfigField(L"HTTP://UPDATE01.NORDAVIN.EXAMPLE"), DefaultSourceKind::Other);
+  struct Case {
+    const wchar_t* field;
+    DefaultSourceKind kind;
+  };
+  const Case cases[] = {
+      {L"http://update01.nordavin.example", DefaultSourceKind::Regular},
+      {L"http://update02.nordavin.example", DefaultSourceKind::Other},
+      {L"http://203.0.113.10", DefaultSourceKind::Other},
+      {L"ftp://other-ftp.nordavin.example/test/x", DefaultSourceKind::TestServer},
+      {L"ftp://test-ftp.nordavin.example/prod/x", DefaultSourceKind::Other},
+      {L"HTTP://UPDATE01.NORDAVIN.EXAMPLE", DefaultSourceKind::Other},
+      // The regular host wins wherever it stands.
+      {L"ftp://test-ftp.nordavin.example/test/x update01.nordavin.example",
+       DefaultSourceKind::Regular},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t step : {1, 3, 7, 65536}) {
+      EXPECT_EQ(Scan(c.field, step).kind, c.kind) << c.field << " " << step;
+    }
+  }
+}
+
+// XML written without indentation is one line, and with no comma one field:
+// the report comes from it at any length.
+TEST(SourceReportTest, OneLineFilesOfAnyLength) {
+  const std::string regular = R"(<src url="http://update01.nordavin.example/bases" weight="5"/>)";
+  const std::string test = R"(<src url="ftp://test-ftp.nordavin.example/test/ap" weight="5"/>)";
+  const std::string mirror = R"(<mirror url="http://update07.nordavin.example/bases" weight="3"/>)";
+  for (std::size_t size : {16383, 16385, 40960, 1 << 20}) {
+    for (bool is_regular : {true, false}) {
+      const std::string& source = is_regular ? regular : test;
+      std::string line = R"(<?xml version="1.0"?><config>)" + source;
+      const std::string end = "</config>";
+      while (line.size() + mirror.size() + end.size() + 7 <= size) line += mirror;
+      line += "<!--" + std::string(size - line.size() - end.size() - 7, 'x') + "-->" + end;
+      ASSERT_EQ(line.size(), size);
+      SCOPED_TRACE(std::to_string(size) + " " + source);
+      auto l = Load(line);
+      const WindowState& w = l->state();
+      if (is_regular) {
+        EXPECT_EQ(w[ControlName::Label7].caption,
+                  L"Default update source: regular Nordavin Lab servers");
+        EXPECT_EQ(w[ControlName::Label6].caption, L"");
+      } else {
+        EXPECT_EQ(w[ControlName::Label7].caption,
+                  L"Default update source: Nordavin Lab test servers");
+        // Compared whole, not printed: the texts run to thousands of characters.
+        const std::wstring expected = RulesChannel(std::wstring(line.begin(), line.end()))
+                                          .substr(0, SourceFieldScan::kLongestChannel);
+        EXPECT_TRUE(w[ControlName::Label6].caption == expected)
+            << w[ControlName::Label6].caption.size() << " characters, not " << expected.size();
+      }
+    }
+  }
+  // Blanks after a field, thousands of them, are no part of it.
+  const std::string blanks(5000, ' ');
+  EXPECT_EQ(Load("http://update01.nordavin.example" + blanks + "\r\n")
+                ->state()[ControlName::Label7]
+                .caption,
+            L"Default update source: regular Nordavin Lab servers");
+  EXPECT_EQ(Load("u=\"ftp://test-ftp.nordavin.example/test/ap\"" + blanks + "\t" + blanks)
+                ->state()[ControlName::Label6]
+                .caption,
+            L"ftp://test-ftp.nordavin.example/t");
 }
 
 }  // namespace

@@ -109,6 +109,23 @@ std::wstring Win32Platform::AnsiToText(std::span<const unsigned char> bytes) {
   return text;
 }
 
+AnsiCodePageShape Win32Platform::AnsiShape() {
+  AnsiCodePageShape shape;
+  CPINFO info{};
+  if (GetACP() == CP_UTF8) {
+    shape.kind = AnsiCodePageShape::Kind::Utf8;
+  } else if (GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 2) {
+    shape.kind = AnsiCodePageShape::Kind::DoubleByte;
+    // Ranges of lead bytes in pairs, ended by a pair of zeros.
+    for (std::size_t i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i] != 0; i += 2) {
+      for (unsigned byte = info.LeadByte[i]; byte <= info.LeadByte[i + 1]; ++byte) {
+        shape.lead_bytes.set(byte);
+      }
+    }
+  }
+  return shape;
+}
+
 std::optional<float> Win32Platform::LocaleNumber(std::wstring_view text) {
   return UserLocaleNumber(text);
 }

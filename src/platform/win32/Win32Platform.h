@@ -28,6 +28,7 @@ class Win32Platform : public Platform {
   std::wstring WindowsFolder() override;
   std::unique_ptr<ByteSource> OpenFileForReading(std::wstring_view path) override;
   std::wstring AnsiToText(std::span<const unsigned char> bytes) override;
+  AnsiCodePageShape AnsiShape() override;
   std::optional<float> LocaleNumber(std::wstring_view text) override;
   std::wstring BrowseForFolder(std::wstring_view prompt, std::uint32_t flags) override;
   void Sleep(std::uint32_t milliseconds) override;
