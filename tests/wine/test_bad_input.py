@@ -27,6 +27,7 @@ TEST_SERVER_FIELD = f'<server url="{CHANNEL}" weight="5"/>'
 TEST_SERVER_CONFIG = (f'<?xml version="1.0" encoding="utf-8"?>\r\n<update_settings>\r\n<sources>\r\n'
                       f'  {TEST_SERVER_FIELD}\r\n</sources>\r\n</update_settings>\r\n')
 TEST_REPORT = "Default update source: Nordavin Lab test servers"
+REGULAR_REPORT = "Default update source: regular Nordavin Lab servers"
 # A field of the regular kind that names neither mirror 01 nor the test server.
 FILLER_FIELD = b'<s url="http://update02.nordavin.example" weight="1"/>'
 LAST_CHANNEL = "ftp://test-ftp.nordavin.example/test/ap"
@@ -216,8 +217,8 @@ class RegistryValueTest(BadInputTestCase):
 class ConfigFileTest(BadInputTestCase):
     """updcfg.xml that cannot be read, or reads as something else: the window shows all the same."""
 
-    def assert_report(self, case, channel, **start):
-        report = (TEST_REPORT, channel) if channel else ("", "")
+    def assert_report(self, case, channel, regular=False, **start):
+        report = (REGULAR_REPORT, "") if regular else (TEST_REPORT, channel) if channel else ("", "")
         with self.running(case, **start) as window:
             self.assertEqual((control(window, LABEL7)["text"], control(window, LABEL6)["text"]), report)
 
@@ -261,6 +262,11 @@ class ConfigFileTest(BadInputTestCase):
     def test_huge_files(self):
         case = self.installed_case()
         config = case.host_path(CONFIG_PATH)
+        with self.subTest("one_line_40_KiB_xml"):
+            # XML written without indentation: the whole file is one field.
+            head = b'<?xml version="1.0"?><config><src url="http://update01.nordavin.example/b" weight="5"/>'
+            config.write_bytes(head + FILLER_FIELD * (40 * 2**10 // len(FILLER_FIELD)) + b"</config>")
+            self.assert_report(case, None, regular=True)
         with self.subTest("one_50_MB_line"):
             line = FILLER_FIELD + b" "
             with open(config, "wb") as out:
