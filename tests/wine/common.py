@@ -6,7 +6,7 @@ import contextlib
 import re
 import unittest
 
-from rig import Case, wait_for
+from rig import Case, Expandable, base_prefix, wait_for
 
 CAPTION = "Nordavin updater starter version 2.33.107"
 NOT_FOUND_TEXT = "Nordavin Antivirus was not found"
@@ -76,6 +76,15 @@ TEST_SERVER_CONFIG = """<?xml version="1.0" encoding="utf-8"?>
 """
 TEST_SERVER_CHANNEL = "ftp://test-ftp.nordavin.example/test/emu"
 
+
+
+def thirty_two_bit_program_files():
+    """The Program Files folder of a 32-bit program, such as the product, in the cases' prefixes.
+
+    Where its %ProgramFiles% leads, also when the 64-bit build reads the product's values.
+    """
+    x86 = "Program Files (x86)"
+    return rf"C:\{x86}" if (base_prefix() / "drive_c" / x86).is_dir() else r"C:\Program Files"
 
 
 def product_root(row):
@@ -187,13 +196,18 @@ class WineTestCase(unittest.TestCase):
         return Case(re.sub(r"[^A-Za-z0-9_.-]+", "_", name))
 
     @contextlib.contextmanager
-    def started_window(self, registry=None, label=""):
-        """(case, window dump) once the window is up, with a tvx.com stand-in in each ProductRoot."""
+    def started_window(self, registry=None, label="", product_folders=()):
+        """(case, window dump) once the window is up, with a tvx.com stand-in in each ProductRoot.
+
+        An expandable ProductRoot names no folder by itself: product_folders name where it may lead.
+        """
         registry = registry or product_key(ROW_TVX8)
         with self.new_case(label) as case:
             for values in registry.values():
-                if values.get("ProductRoot"):
+                if values.get("ProductRoot") and not isinstance(values["ProductRoot"], Expandable):
                     case.install_product(values["ProductRoot"])
+            for folder in product_folders:
+                case.install_product(folder)
             case.seed_registry(registry)
             case.start()
             window = case.wait_for_window()

@@ -298,14 +298,20 @@ def _clone_prefix(base, target):
         shutil.copy2(ini, copy)
 
 
+class Expandable(str):
+    """A registry text of the expandable kind (REG_EXPAND_SZ), for seed_registry."""
+
+
 def _reg_text(value):
+    if isinstance(value, Expandable):
+        return "hex(2):" + ",".join(f"{byte:02x}" for byte in (value + "\0").encode("utf-16-le"))
     if isinstance(value, int):
         return f"dword:{value:08x}"
     return '"' + value.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
 def reg_file_text(keys):
-    """A .reg file for {key path: {value name: str | int}}; key paths start with HKLM\\ or HKCU\\."""
+    """A .reg file for {key path: {value name: str | Expandable | int}}; key paths start with HKLM\\ or HKCU\\."""
     roots = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER"}
     lines = ["Windows Registry Editor Version 5.00", ""]
     for key, values in keys.items():
