@@ -21,9 +21,12 @@ TEST_CHANNELS = [f"ftp://test-ftp.nordavin.example/test/{c}" for c in
                  ("ap", "dit", "emu", "ids", "qdbi386", "pre-release", "tim1", "tim2", "urg", "pbs",
                   "ep", "tl3")]
 
-# The control ids, in the order of the design (src/app/ControlTable.h), from 1001.
+# The controls by their names in the program's control table (src/app/ControlTable.h). The
+# driver shows and takes controls by these names and finds their window ids in that table, so
+# no window id is known here and a control added to the table moves nothing in the tests.
 (OPTION3, OPTION2, OPTION1, COMMAND2, COMBO1, COMMAND1, LABEL6, LABEL7, LABEL2, LABEL5, LABEL4, LABEL3,
- LABEL1) = range(1001, 1014)
+ LABEL1) = ("Option3", "Option2", "Option1", "Command2", "Combo1", "Command1", "Label6", "Label7",
+            "Label2", "Label5", "Label4", "Label3", "Label1")
 
 # The registry keys the installed generations write, in the order they are tried.
 PROBE_KEYS = [rf"SOFTWARE\NordavinLab\protected\TVX{n}\environment" for n in range(8, 17)] + [

@@ -161,10 +161,9 @@ void MainWindow::CreateControls() {
   combo.cbSize = sizeof(combo);
   if (GetComboBoxInfo(Control(ControlName::Combo1), &combo)) combo_edit_ = combo.hwndItem;
 
-  tool_tip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                                  instance_, nullptr));
+  tool_tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
   // The tip belongs to the whole combo box, its edit field included, which
   // covers most of it.
   for (HWND tool : {Control(ControlName::Combo1), combo_edit_}) {
@@ -175,7 +174,7 @@ void MainWindow::CreateControls() {
     info.hwnd = window_;
     info.uId = reinterpret_cast<UINT_PTR>(tool);
     info.lpszText = const_cast<wchar_t*>(L"");
-    SendMessageW(tool_tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(tool_tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   }
 }
 
@@ -197,8 +196,7 @@ void MainWindow::ApplyDpi(UINT dpi) {
       FitClosedComboHeight(control, TwipsToPixels(design.rect.height, dpi));
     }
   }
-  if (tool_tip_)
-    SendMessageW(tool_tip_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+  if (tool_tip_) SendMessageW(tool_tip_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
   font_ = std::move(font);
   InvalidateRect(window_, nullptr, TRUE);
 }
@@ -263,7 +261,7 @@ void MainWindow::RenderCombo(const ComboState& combo) {
       info.hwnd = window_;
       info.uId = reinterpret_cast<UINT_PTR>(tool);
       info.lpszText = const_cast<wchar_t*>(combo.tool_tip.c_str());
-      SendMessageW(tool_tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+      SendMessageW(tool_tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
     }
   }
 }
@@ -307,6 +305,7 @@ LRESULT MainWindow::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lpar
       return 0;
     case WM_NCDESTROY:
       window_ = nullptr;
+      tool_tip_ = nullptr;  // gone with its owner
       break;
     default:
       break;
