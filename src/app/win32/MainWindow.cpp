@@ -9,6 +9,7 @@
 #include "app/ExitCodes.h"
 #include "app/win32/DialogFont.h"
 #include "app/win32/Dpi.h"
+#include "platform/win32/Diagnostics.h"
 
 namespace updstart::win32 {
 
@@ -109,13 +110,18 @@ int MainWindow::Run(int show_command) {
   UpdateWindow(window_);
   Raise([this] { form_.Form_Activate(); });
 
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+  MSG message{};
+  BOOL got = FALSE;
+  while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
     if (window_ && IsDialogMessageW(window_, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  return kExitWindowClosed;
+  if (got < 0) {
+    ReportFailure(L"could not read the main window's messages", L"", GetLastError());
+    return kExitMessageLoopFailed;
+  }
+  return static_cast<int>(message.wParam);  // what WM_QUIT carries
 }
 
 bool MainWindow::Create() {
@@ -127,11 +133,17 @@ bool MainWindow::Create() {
   window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = kMainWindowClass.data();
-  if (!RegisterClassExW(&window_class)) return false;
+  if (!RegisterClassExW(&window_class)) {
+    ReportFailure(L"could not register the main window's class", kMainWindowClass, GetLastError());
+    return false;
+  }
 
   window_ = CreateWindowExW(0, kMainWindowClass.data(), form_.state().caption.c_str(), kWindowStyle,
                             CW_USEDEFAULT, CW_USEDEFAULT, 1, 1, nullptr, nullptr, instance_, this);
-  if (!window_) return false;
+  if (!window_) {
+    ReportFailure(L"could not create the main window", kMainWindowClass, GetLastError());
+    return false;
+  }
 
   CreateControls();
   ApplyDpi(DpiOfWindow(window_));
