@@ -8,7 +8,7 @@ file(GLOB UPDSTART_WIN32_SOURCES CONFIGURE_DEPENDS
 
 add_executable(updstart WIN32 ${UPDSTART_WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/win32/resources/updstart.rc)
 target_include_directories(updstart PRIVATE ${CMAKE_SOURCE_DIR}/src)
-target_compile_definitions(updstart PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0602)
+target_compile_definitions(updstart PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_link_libraries(updstart PRIVATE updstart_core comctl32)
 
 if(MSVC)

@@ -1,6 +1,7 @@
 // The window's controls as designed: kind, place in twips and tab index.
 // Shared by the core (names), the Win32 view (creates the controls from it)
-// and the test driver (finds controls by id).
+// and the test driver, which turns the names the tests use into window ids
+// here, so that no id is written anywhere else.
 #pragma once
 
 #include <array>
@@ -37,7 +38,7 @@ struct TwipsRect {
 
 struct ControlDesign {
   ControlName name;
-  std::wstring_view id_name;  // the name as the design knows it, for diagnostics
+  std::wstring_view id_name;  // the name as the design knows it; the tests' name for it
   ControlKind kind;
   TwipsRect rect;
   int tab_index;

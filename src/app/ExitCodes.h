@@ -7,6 +7,7 @@ inline constexpr int kExitWindowClosed = 0;
 inline constexpr int kExitUpdaterStarted = 0;     // unattended: the updater was started
 inline constexpr int kExitUpdaterNotStarted = 1;  // unattended: it could not be started
 inline constexpr int kExitProductNotFound = 2;
-inline constexpr int kExitWindowNotCreated = 3;  // nothing ran, unattended or not
+inline constexpr int kExitWindowNotCreated = 3;   // nothing ran, unattended or not
+inline constexpr int kExitMessageLoopFailed = 4;  // the window's messages could not be read
 
 }  // namespace updstart

@@ -107,9 +107,14 @@ void Form1::ShowProductTexts() {
 
 void Form1::Label5_Click() {
   // The file browser by its full path, never whatever "Explorer" the search
-  // order would find first. A failure is not reported.
-  platform_.StartProcess(platform_.WindowsFolder() + L"\\explorer.exe",
-                         ProductUpdatesPageCommand(product_.sLocalization), WindowShow::Normal);
+  // order would find first. A failure shows no box, only the debug line.
+  const std::wstring browser = platform_.WindowsFolder() + L"\\explorer.exe";
+  const std::wstring command = ProductUpdatesPageCommand(product_.sLocalization);
+  const StartResult started = platform_.StartProcess(browser, command, WindowShow::Normal);
+  if (!started.pid) {
+    platform_.ReportFailure(L"could not open the product-updates page",
+                            browser + L", command line " + command, started.error);
+  }
 }
 
 // Kept as the hook the start-up sequence and "Update" both call; it does nothing.

@@ -53,7 +53,11 @@ std::wstring UpdaterProgram(std::wstring_view product_root) {
 }
 
 std::wstring InteractiveUpdateCommand(std::wstring_view product_root, std::wstring_view source) {
-  return UpdaterOnCommandLine(product_root) + L" UPDATE" + L" " + QuoteSourceIfNeeded(source);
+  return UpdaterOnCommandLine(product_root) + L" " + InteractiveUpdateArguments(source);
+}
+
+std::wstring InteractiveUpdateArguments(std::wstring_view source) {
+  return L"UPDATE " + QuoteSourceIfNeeded(source);
 }
 
 std::wstring UnattendedUpdateCommand(std::wstring_view product_root) {

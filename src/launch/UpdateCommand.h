@@ -14,6 +14,10 @@ std::wstring UpdaterProgram(std::wstring_view product_root);
 // its own path, the verb and the source (QuoteSourceIfNeeded).
 std::wstring InteractiveUpdateCommand(std::wstring_view product_root, std::wstring_view source);
 
+// The same command's arguments alone, "UPDATE <source>": what follows the
+// updater's path when the system composes the command line itself.
+std::wstring InteractiveUpdateArguments(std::wstring_view source);
+
 // `product_root`\tvx.com update: the product's own configured source.
 std::wstring UnattendedUpdateCommand(std::wstring_view product_root);
 

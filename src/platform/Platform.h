@@ -39,6 +39,16 @@ struct AnsiCodePageShape {
 // How a started program's window is shown.
 enum class WindowShow { Hidden, Normal };
 
+// Windows error numbers that the core answers differently from the rest.
+inline constexpr std::uint32_t kErrorElevationRequired = 740;  // the program asks for admin rights
+inline constexpr std::uint32_t kErrorCancelled = 1223;         // the user said no
+
+// A started program's task id, or the Windows error number that stopped it.
+struct StartResult {
+  std::optional<std::uint32_t> pid;
+  std::uint32_t error = 0;
+};
+
 // Notification-area requests, with the shell's numbers.
 enum class TrayMessage : std::uint32_t { Add = 0, Modify = 1, Delete = 2 };
 
@@ -60,11 +70,25 @@ class Platform {
   virtual void BeginWindowMove() = 0;
 
   // Starts `program`, with `command_line` as the whole command line it
-  // receives, and returns at once with its task id; nullopt when it cannot be
-  // started. Naming the program explicitly means nothing but it can run.
-  virtual std::optional<std::uint32_t> StartProcess(std::wstring_view program,
-                                                    std::wstring_view command_line,
-                                                    WindowShow show) = 0;
+  // receives, and returns at once with its task id, or with the error when it
+  // cannot be started. Naming the program explicitly means nothing but it can
+  // run. A program whose manifest asks for administrator rights fails with
+  // kErrorElevationRequired when this process has none.
+  virtual StartResult StartProcess(std::wstring_view program, std::wstring_view command_line,
+                                   WindowShow show) = 0;
+
+  // Starts `program` with `arguments` after its path through the system's
+  // elevation prompt, owned by the main window; returns once the user has
+  // answered, kErrorCancelled when they declined.
+  virtual StartResult StartElevated(std::wstring_view program, std::wstring_view arguments,
+                                    WindowShow show) = 0;
+
+  // Records a failure that the user cannot see, or sees without its reason,
+  // where an administrator's debug viewer finds it: one line with the
+  // program's name, what was being done, the command line or path it was done
+  // with (may be empty) and the Windows error as number and system text.
+  virtual void ReportFailure(std::wstring_view what, std::wstring_view subject,
+                             std::uint32_t error) = 0;
 
   // The system's Windows folder, where its own programs live (never a
   // Remote Desktop user's private one).

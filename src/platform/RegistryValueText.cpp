@@ -1,5 +1,7 @@
 #include "platform/RegistryValueText.h"
 
+#include <algorithm>
+
 #include "shared/DecimalText.h"
 
 namespace updstart {
@@ -12,7 +14,53 @@ std::uint64_t LittleEndian(std::span<const unsigned char> bytes) {
   return value;
 }
 
+// Variable names compare as Windows compares them: letter case aside.
+bool SameName(std::wstring_view a, std::wstring_view b) {
+  auto lower = [](wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+  };
+  return std::ranges::equal(a, b, [&](wchar_t x, wchar_t y) { return lower(x) == lower(y); });
+}
+
+struct RenamedVariable {
+  std::wstring_view name;
+  std::wstring_view thirty_two_bit;
+};
+
+constexpr RenamedVariable kRenamedVariables[] = {
+    {L"ProgramFiles", L"ProgramFiles(x86)"},
+    {L"CommonProgramFiles", L"CommonProgramFiles(x86)"},
+};
+
 }  // namespace
+
+std::wstring WithThirtyTwoBitFolders(std::wstring_view text,
+                                     const std::function<bool(std::wstring_view)>& is_defined) {
+  std::wstring result;
+  result.reserve(text.size());
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t open = text.find(L'%', at);
+    const std::size_t close = open == std::wstring_view::npos ? open : text.find(L'%', open + 1);
+    if (close == std::wstring_view::npos) break;
+    result.append(text.substr(at, open - at));
+    const std::wstring_view name = text.substr(open + 1, close - open - 1);
+    const auto* renamed = std::ranges::find_if(
+        kRenamedVariables, [&](const RenamedVariable& each) { return SameName(each.name, name); });
+    if (renamed != std::end(kRenamedVariables) && is_defined(renamed->thirty_two_bit)) {
+      result.append(L"%").append(renamed->thirty_two_bit).append(L"%");
+      at = close + 1;
+    } else if (!name.empty() && is_defined(name)) {
+      result.append(text.substr(open, close - open + 1));
+      at = close + 1;
+    } else {
+      result.append(text.substr(open, close - open));  // the closing % may open the next
+      at = close;
+    }
+  }
+  result.append(text.substr(at));
+  return result;
+}
 
 std::wstring Utf16LeToText(std::span<const unsigned char> bytes) {
   std::wstring text;

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace updstart {
 
@@ -28,5 +30,14 @@ std::wstring RegistryDataToText(std::uint32_t type, std::span<const unsigned cha
 
 // UTF-16LE bytes as text, an odd last byte ignored.
 std::wstring Utf16LeToText(std::span<const unsigned char> bytes);
+
+// An ExpandString written for a 32-bit program, made ready for expansion in a
+// 64-bit one: %ProgramFiles% and %CommonProgramFiles% become their "(x86)"
+// variables, which hold the folders a 32-bit program gets for them. Read as
+// Windows reads it, so `is_defined` says which variables the environment has
+// (an unknown one leaves its closing % to open the next). Without the "(x86)"
+// variables (32-bit Windows) nothing changes.
+std::wstring WithThirtyTwoBitFolders(std::wstring_view text,
+                                     const std::function<bool(std::wstring_view)>& is_defined);
 
 }  // namespace updstart

@@ -35,8 +35,12 @@ class FakePlatform : public Platform {
     WindowShow show;
   };
   std::vector<Start> starts;
-  bool start_fails = false;
+  std::uint32_t start_error = 0;       // what every start fails with; 0: it starts
+  std::vector<Start> elevated_starts;  // command_line holds the arguments alone
+  std::uint32_t elevated_error = 0;
   std::uint32_t next_pid = 4000;
+  // "what|subject|error", one for each debug line.
+  std::vector<std::wstring> failure_reports;
   // Sleeps and starts in the order they happened: "sleep 30000", "start".
   std::vector<std::wstring> timeline;
   std::vector<TrayMessage> tray_requests;
@@ -57,13 +61,26 @@ class FakePlatform : public Platform {
     messages.push_back({std::wstring(text), std::wstring(title)});
   }
 
-  std::optional<std::uint32_t> StartProcess(std::wstring_view program,
-                                            std::wstring_view command_line,
-                                            WindowShow show) override {
+  StartResult StartProcess(std::wstring_view program, std::wstring_view command_line,
+                           WindowShow show) override {
     timeline.push_back(L"start");
-    if (start_fails) return std::nullopt;
+    if (start_error) return {std::nullopt, start_error};
     starts.push_back({std::wstring(program), std::wstring(command_line), show});
-    return next_pid++;
+    return {next_pid++, 0};
+  }
+
+  StartResult StartElevated(std::wstring_view program, std::wstring_view arguments,
+                            WindowShow show) override {
+    timeline.push_back(L"elevated start");
+    if (elevated_error) return {std::nullopt, elevated_error};
+    elevated_starts.push_back({std::wstring(program), std::wstring(arguments), show});
+    return {next_pid++, 0};
+  }
+
+  void ReportFailure(std::wstring_view what, std::wstring_view subject,
+                     std::uint32_t error) override {
+    failure_reports.push_back(std::wstring(what) + L"|" + std::wstring(subject) + L"|" +
+                              std::to_wstring(error));
   }
 
   std::wstring WindowsFolder() override { return L"C:\\windows"; }

@@ -93,7 +93,17 @@ TEST(Form1ProductTextsTest, LinkOpensTheVendorPageInTheFileBrowser) {
     EXPECT_EQ(l->platform.starts[0].program, L"C:\\windows\\explorer.exe");
     EXPECT_EQ(l->platform.starts[0].command_line, c.command);
     EXPECT_EQ(l->platform.starts[0].show, WindowShow::Normal);
+    EXPECT_TRUE(l->platform.failure_reports.empty());
   }
+  // No box for a browser that does not start, but the reason in the debug line.
+  auto l = Load(L"Nordavin 6.0", L"1", L"en-US");
+  l->platform.start_error = 2;
+  l->form->Label5_Click();
+  EXPECT_TRUE(l->platform.messages.empty());
+  EXPECT_EQ(l->platform.failure_reports,
+            std::vector<std::wstring>{L"could not open the product-updates page|"
+                                      L"C:\\windows\\explorer.exe, command line Explorer "
+                                      L"http://www.nordavin.example/productupdates|2"});
 }
 
 TEST(Form1ProductTextsTest, FolderOptionTakesThePickedPathOrNothing) {

@@ -90,18 +90,62 @@ TEST_F(Form1SourcesTest, UpdateStartsTheUpdaterWithTheShownSource) {
   EXPECT_EQ(platform.starts[2].command_line, L"C:\\P\\tvx.com UPDATE ");
   EXPECT_EQ(form.updater_pid(), 4002);
   EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(platform.failure_reports.empty());
 }
 
-TEST_F(Form1SourcesTest, FailedStartShowsTheBoxTitledWithTheCaption) {
-  form.SetComboText(L"x");
-  form.Command1_Click();
-  platform.start_fails = true;
-  form.Command1_Click();
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].text, L"Impossible to start antivirus update task");
-  EXPECT_EQ(platform.messages[0].title, L"Nordavin updater starter version 2.33.107");
-  EXPECT_EQ(form.updater_pid(), 4000);  // the earlier start's id stays
-  EXPECT_FALSE(form.state().unload_requested);
+TEST_F(Form1SourcesTest, FailedStartsShowTheBoxUnlessTheUserDeclinedElevation) {
+  struct Case {
+    const char* label;
+    std::uint32_t start_error;
+    std::uint32_t elevated_error;  // 0: the user accepts the prompt
+    bool prompted;
+    bool box_and_report;
+  };
+  const Case cases[] = {
+      {"updater missing", 2, 0, false, true},
+      {"elevation accepted", kErrorElevationRequired, 0, true, false},
+      {"elevation declined", kErrorElevationRequired, kErrorCancelled, true, false},
+      {"elevation failed", kErrorElevationRequired, 5, true, true},
+  };
+  const std::wstring command = L"C:\\P\\tvx.com UPDATE \"C:\\My Updates\"";
+  form.SetComboText(L"C:\\My Updates");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    platform.start_error = 0;
+    form.Command1_Click();
+    const std::int32_t earlier_pid = form.updater_pid();
+    platform.messages.clear();
+    platform.elevated_starts.clear();
+    platform.failure_reports.clear();
+    platform.start_error = c.start_error;
+    platform.elevated_error = c.elevated_error;
+    form.Command1_Click();
+
+    if (c.prompted && !c.elevated_error) {
+      ASSERT_EQ(platform.elevated_starts.size(), 1u);
+      EXPECT_EQ(platform.elevated_starts[0].program, L"C:\\P\\tvx.com");
+      EXPECT_EQ(platform.elevated_starts[0].command_line, L"UPDATE \"C:\\My Updates\"");
+      EXPECT_EQ(platform.elevated_starts[0].show, WindowShow::Hidden);
+      EXPECT_NE(form.updater_pid(), earlier_pid);
+    } else {
+      EXPECT_TRUE(platform.elevated_starts.empty());
+      EXPECT_EQ(form.updater_pid(), earlier_pid);  // the earlier start's id stays
+    }
+    EXPECT_EQ(platform.timeline.back(), c.prompted ? L"elevated start" : L"start");
+    if (c.box_and_report) {
+      ASSERT_EQ(platform.messages.size(), 1u);
+      EXPECT_EQ(platform.messages[0].text, L"Impossible to start antivirus update task");
+      EXPECT_EQ(platform.messages[0].title, L"Nordavin updater starter version 2.33.107");
+      const std::uint32_t error = c.prompted ? c.elevated_error : c.start_error;
+      EXPECT_EQ(platform.failure_reports,
+                std::vector<std::wstring>{L"could not start the updater|" + command + L"|" +
+                                          std::to_wstring(error)});
+    } else {
+      EXPECT_TRUE(platform.messages.empty());
+      EXPECT_TRUE(platform.failure_reports.empty());
+    }
+    EXPECT_FALSE(form.state().unload_requested);
+  }
 }
 
 }  // namespace

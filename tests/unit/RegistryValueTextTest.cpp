@@ -69,5 +69,37 @@ TEST(RegistryValueTextTest, VeryLongValuesAreNotCut) {
   EXPECT_EQ(text.back(), L'y');
 }
 
+TEST(RegistryValueTextTest, FolderVariablesNameTheFoldersA32BitProgramSees) {
+  const auto on_64_bit = [](std::wstring_view name) {
+    for (std::wstring_view known : {L"ProgramFiles", L"ProgramFiles(x86)", L"CommonProgramFiles",
+                                    L"CommonProgramFiles(x86)", L"SystemDrive"}) {
+      if (name == known) return true;
+    }
+    return false;
+  };
+  struct Case {
+    const wchar_t* stored;
+    const wchar_t* expanded_as;
+  };
+  const Case cases[] = {
+      {L"%ProgramFiles%\\Nordavin", L"%ProgramFiles(x86)%\\Nordavin"},
+      {L"%PROGRAMFILES%\\N;%CommonProgramFiles%",
+       L"%ProgramFiles(x86)%\\N;%CommonProgramFiles(x86)%"},
+      {L"%SystemDrive%\\P", L"%SystemDrive%\\P"},
+      {L"%ProgramW6432%\\P", L"%ProgramW6432%\\P"},
+      // An unknown name's closing % opens the next name, as Windows reads it.
+      {L"%unknown%ProgramFiles%", L"%unknown%ProgramFiles(x86)%"},
+      {L"100%ProgramFiles%", L"100%ProgramFiles(x86)%"},
+      {L"%ProgramFiles", L"%ProgramFiles"},
+      {L"%%ProgramFiles%", L"%%ProgramFiles(x86)%"},
+      {L"", L""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WithThirtyTwoBitFolders(c.stored, on_64_bit), c.expanded_as) << c.stored;
+  }
+  const auto on_32_bit = [](std::wstring_view name) { return name == L"ProgramFiles"; };
+  EXPECT_EQ(WithThirtyTwoBitFolders(L"%ProgramFiles%\\N", on_32_bit), L"%ProgramFiles%\\N");
+}
+
 }  // namespace
 }  // namespace updstart

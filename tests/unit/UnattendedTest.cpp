@@ -14,12 +14,12 @@ struct Run {
   FakePlatform platform;
 };
 
-std::unique_ptr<Run> Start(const wchar_t* command_line, bool start_fails = false) {
+std::unique_ptr<Run> Start(const wchar_t* command_line, std::uint32_t start_error = 0) {
   auto run = std::make_unique<Run>();
   run->platform.registry[L"SOFTWARE\\NordavinLab\\protected\\TVX8\\environment"] = {
       {L"ProductRoot", L"C:\\Program Files\\Nordavin"}};
   run->platform.command_line = command_line;
-  run->platform.start_fails = start_fails;
+  run->platform.start_error = start_error;
   Form1 form(run->platform);
   run->exit_code = form.Form_Load();
   return run;
@@ -37,14 +37,30 @@ TEST(UnattendedTest, WaitsStartsWaitsAndEnds) {
   EXPECT_EQ(run->platform.starts[0].show, WindowShow::Hidden);
   EXPECT_TRUE(run->platform.messages.empty());
   EXPECT_TRUE(run->platform.tray_requests.empty());  // ends without unloading
+  EXPECT_TRUE(run->platform.failure_reports.empty());
 }
 
-TEST(UnattendedTest, AFailedStartStillWaitsAndEndsSilently) {
-  auto run = Start(L"\"C:\\Tools\\updstart.exe\" silent", /*start_fails=*/true);
-  EXPECT_EQ(run->exit_code, kExitUpdaterNotStarted);
-  EXPECT_EQ(run->platform.timeline,
-            (std::vector<std::wstring>{L"sleep 30000", L"start", L"sleep 10000"}));
-  EXPECT_TRUE(run->platform.messages.empty());
+TEST(UnattendedTest, AFailedStartStillWaitsAndEndsWithItsReasonInTheDebugLine) {
+  const std::wstring command = L"\"C:\\Program Files\\Nordavin\\tvx.com\" update";
+  struct Case {
+    std::uint32_t error;
+    const wchar_t* reason;
+  };
+  // Nobody is there to answer an elevation prompt: none is asked for.
+  for (const Case& c :
+       {Case{2, L"could not start the updater"},
+        Case{kErrorElevationRequired,
+             L"could not start the updater, which asks for administrator rights; an unattended "
+             L"run never prompts for them, so run the task with highest privileges"}}) {
+    auto run = Start(L"\"C:\\Tools\\updstart.exe\" silent", c.error);
+    EXPECT_EQ(run->exit_code, kExitUpdaterNotStarted);
+    EXPECT_EQ(run->platform.timeline,
+              (std::vector<std::wstring>{L"sleep 30000", L"start", L"sleep 10000"}));
+    EXPECT_TRUE(run->platform.messages.empty());
+    EXPECT_EQ(run->platform.failure_reports,
+              std::vector<std::wstring>{std::wstring(c.reason) + L"|" + command + L"|" +
+                                        std::to_wstring(c.error)});
+  }
 }
 
 TEST(UnattendedTest, OnlyTheLowerCaseWordInTheArgumentsSelectsIt) {

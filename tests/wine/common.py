@@ -6,7 +6,7 @@ import contextlib
 import re
 import unittest
 
-from rig import Case, wait_for
+from rig import Case, Expandable, base_prefix, wait_for
 
 CAPTION = "Nordavin updater starter version 2.33.107"
 NOT_FOUND_TEXT = "Nordavin Antivirus was not found"
@@ -21,9 +21,12 @@ TEST_CHANNELS = [f"ftp://test-ftp.nordavin.example/test/{c}" for c in
                  ("ap", "dit", "emu", "ids", "qdbi386", "pre-release", "tim1", "tim2", "urg", "pbs",
                   "ep", "tl3")]
 
-# The control ids, in the order of the design (src/app/ControlTable.h), from 1001.
+# The controls by their names in the program's control table (src/app/ControlTable.h). The
+# driver shows and takes controls by these names and finds their window ids in that table, so
+# no window id is known here and a control added to the table moves nothing in the tests.
 (OPTION3, OPTION2, OPTION1, COMMAND2, COMBO1, COMMAND1, LABEL6, LABEL7, LABEL2, LABEL5, LABEL4, LABEL3,
- LABEL1) = range(1001, 1014)
+ LABEL1) = ("Option3", "Option2", "Option1", "Command2", "Combo1", "Command1", "Label6", "Label7",
+            "Label2", "Label5", "Label4", "Label3", "Label1")
 
 # The registry keys the installed generations write, in the order they are tried.
 PROBE_KEYS = [rf"SOFTWARE\NordavinLab\protected\TVX{n}\environment" for n in range(8, 17)] + [
@@ -76,6 +79,15 @@ TEST_SERVER_CONFIG = """<?xml version="1.0" encoding="utf-8"?>
 """
 TEST_SERVER_CHANNEL = "ftp://test-ftp.nordavin.example/test/emu"
 
+
+
+def thirty_two_bit_program_files():
+    """The Program Files folder of a 32-bit program, such as the product, in the cases' prefixes.
+
+    Where its %ProgramFiles% leads, also when the 64-bit build reads the product's values.
+    """
+    x86 = "Program Files (x86)"
+    return rf"C:\{x86}" if (base_prefix() / "drive_c" / x86).is_dir() else r"C:\Program Files"
 
 
 def product_root(row):
@@ -187,13 +199,18 @@ class WineTestCase(unittest.TestCase):
         return Case(re.sub(r"[^A-Za-z0-9_.-]+", "_", name))
 
     @contextlib.contextmanager
-    def started_window(self, registry=None, label=""):
-        """(case, window dump) once the window is up, with a tvx.com stand-in in each ProductRoot."""
+    def started_window(self, registry=None, label="", product_folders=()):
+        """(case, window dump) once the window is up, with a tvx.com stand-in in each ProductRoot.
+
+        An expandable ProductRoot names no folder by itself: product_folders name where it may lead.
+        """
         registry = registry or product_key(ROW_TVX8)
         with self.new_case(label) as case:
             for values in registry.values():
-                if values.get("ProductRoot"):
+                if values.get("ProductRoot") and not isinstance(values["ProductRoot"], Expandable):
                     case.install_product(values["ProductRoot"])
+            for folder in product_folders:
+                case.install_product(folder)
             case.seed_registry(registry)
             case.start()
             window = case.wait_for_window()

@@ -298,14 +298,20 @@ def _clone_prefix(base, target):
         shutil.copy2(ini, copy)
 
 
+class Expandable(str):
+    """A registry text of the expandable kind (REG_EXPAND_SZ), for seed_registry."""
+
+
 def _reg_text(value):
+    if isinstance(value, Expandable):
+        return "hex(2):" + ",".join(f"{byte:02x}" for byte in (value + "\0").encode("utf-16-le"))
     if isinstance(value, int):
         return f"dword:{value:08x}"
     return '"' + value.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
 def reg_file_text(keys):
-    """A .reg file for {key path: {value name: str | int}}; key paths start with HKLM\\ or HKCU\\."""
+    """A .reg file for {key path: {value name: str | Expandable | int}}; key paths start with HKLM\\ or HKCU\\."""
     roots = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER"}
     lines = ["Windows Registry Editor Version 5.00", ""]
     for key, values in keys.items():
@@ -429,6 +435,25 @@ class Case:
 
     def has_ended(self):
         return self._program_run is not None and self._program_run.poll() is not None
+
+    # --- the program's debug output ------------------------------------------
+
+    def record_debug_output(self):
+        """Has the programs started after this write their OutputDebugString lines to the Wine log."""
+        self.env["WINEDEBUG"] = self.env["WINEDEBUG"] + ",warn+seh"
+
+    def debug_lines(self):
+        """The OutputDebugString texts written so far (record_debug_output), in order.
+
+        Wine 8 writes each as `warn:seh:OutputDebugStringA "…"`, the text escaped like a C string.
+        """
+        self._wine_log.flush()
+        lines = []
+        for line in self._wine_log_path.read_bytes().decode("utf-8", "replace").splitlines():
+            _, found, quoted = line.partition('warn:seh:OutputDebugStringA "')
+            if found and quoted.endswith('"'):
+                lines.append(_unescape_debug_string(quoted[:-1]))
+        return lines
 
     # --- the driver ----------------------------------------------------------
 
@@ -559,6 +584,26 @@ class Case:
 
     def __exit__(self, *_):
         self.close()
+
+
+def _unescape_debug_string(text):
+    """Wine's escaping of a debug string undone: \\n, \\\\, \\", \\xNN and the like."""
+    simple = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\", '"': '"'}
+    out, i = bytearray(), 0
+    while i < len(text):
+        if text[i] == "\\" and i + 1 < len(text):
+            following = text[i + 1]
+            if following in simple:
+                out += simple[following].encode()
+                i += 2
+                continue
+            if following == "x" and i + 4 <= len(text):
+                out.append(int(text[i + 2:i + 4], 16))
+                i += 4
+                continue
+        out += text[i].encode()
+        i += 1
+    return out.decode("cp1252", "replace")
 
 
 def _remove_server_directory(prefix):

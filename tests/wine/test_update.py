@@ -2,6 +2,7 @@
 
 import contextlib
 import json
+import re
 import subprocess
 import time
 import unittest
@@ -44,6 +45,12 @@ def received(source):
     return source
 
 
+def start_failure_line(command_line):
+    """The debug line of an updater that could not be started: the error's number and text vary."""
+    return re.compile(re.escape(f"updstart: could not start the updater: {command_line}: error ")
+                      + r"[23]: \S.*\n")
+
+
 def combo(window):
     found = [c for c in window["controls"] if c["id"] == COMBO1]
     if not found:
@@ -66,10 +73,14 @@ def driver_once(case, *words, **env):
 class UpdateTestCase(WineTestCase):
     @contextlib.contextmanager
     def started_with_log(self, registry=None, install=True, label=""):
-        """(case, log, window dump) once the window is up; log is where the stand-in writes."""
+        """(case, log, window dump) once the window is up; log is where the stand-in writes.
+
+        The program's debug lines are recorded (case.debug_lines()).
+        """
         registry = registry or product()
         root = next(iter(registry.values()))["ProductRoot"]
         with self.new_case(label) as case:
+            case.record_debug_output()
             log = case.install_product(root) if install else case.host_path(root) / "tvx.log"
             case.seed_registry(registry)
             case.start()
@@ -182,6 +193,7 @@ class UpdateButtonTest(UpdateTestCase):
                 self.assertEqual(log_lines(log), expected, "one start per press, in order")
                 self.assertEqual(split_lines(log)[-1], [updater_path(root), "UPDATE", "http://a.example\tb"])
                 self.assert_window_stays(case)
+                self.assertEqual(case.debug_lines(), [], "a successful start wrote a debug line")
 
     def test_folder_with_blanks_and_cyrillic_and_planted_program(self):
         root = r"C:\Program Files\Нордавин Антивирус"
@@ -234,6 +246,11 @@ class UpdaterMissingTest(UpdateTestCase):
                 self.assertEqual(box["title"], CAPTION)
                 self.assertEqual(box["texts"], [text])
                 self.assertEqual(box["buttons"], [{"id": 1, "text": "OK"}])
+                # The box says nothing of why; the debug line does, written before the box showed.
+                command_line = f"{updater(PRODUCT_ROOT)} UPDATE http://update01.nordavin.example"
+                lines = case.debug_lines()
+                self.assertEqual(len(lines), 1, lines)
+                self.assertRegex(lines[0], start_failure_line(command_line))
                 self.assertIsNotNone(box["icon"], "the box shows no icon")
                 red = sum(1 for r, g, b in case.pixels(box["icon"]) if r > 150 and g < 90 and b < 90)
                 self.assertGreater(red, 100, "the icon is not the red critical one")
@@ -250,6 +267,7 @@ class UnattendedRunTest(UpdateTestCase):
     def run_unattended(self, install):
         """(case, log, seconds to the first log line or None, seconds to the end, driver result)."""
         case = self.enterContext(self.new_case())
+        case.record_debug_output()
         log = case.install_product(PRODUCT_ROOT) if install else case.host_path(PRODUCT_ROOT) / "tvx.log"
         case.seed_registry(product())
         started = time.monotonic()
@@ -275,14 +293,18 @@ class UnattendedRunTest(UpdateTestCase):
         self.assertFalse(result["timed_out"])
         self.assertEqual(result["exit_code"], 0)
         self.assertEqual(result["shown"], [], "a window was shown")
+        self.assertEqual(case.debug_lines(), [], "a successful run wrote a debug line")
 
-    def test_silent_without_updater_ends_quietly_with_1(self):
+    def test_silent_without_updater_ends_quietly_with_1_and_says_why_in_the_debug_output(self):
         case, log, _, ended, result = self.run_unattended(install=False)
         self.assertGreaterEqual(ended, WAIT_BEFORE_UPDATE + WAIT_AFTER_UPDATE - SLACK)
         self.assertFalse(result["timed_out"])
         self.assertEqual(result["exit_code"], 1)
         self.assertEqual(result["shown"], [], "a window or box was shown")
         self.assertFalse(log.exists())
+        lines = case.debug_lines()
+        self.assertEqual(len(lines), 1, lines)
+        self.assertRegex(lines[0], start_failure_line(updater(PRODUCT_ROOT) + " update"))
 
 
 if __name__ == "__main__":

@@ -6,8 +6,9 @@ from common import (BOX_TITLE, BS_AUTORADIOBUTTON, BS_DEFPUSHBUTTON, BS_PUSHBUTT
                     CBS_DROPDOWN, CBS_TYPEMASK, COMMAND1, COMMAND2, DESIGN, EXIT_PRODUCT_NOT_FOUND,
                     HIDDEN_AT_START, LABEL1, LABEL3, NOT_FOUND_TEXT, OPTION1, OPTION2, OPTION3, PROBE_KEYS,
                     ROW_TVX6, ROW_TVX8, ROW_TVX80, ROW_WPN8, SS_NOTIFY, TWIPS_PER_PIXEL, WineTestCase,
-                    center, control, empty_spot, product_key, product_root)
-from rig import wait_for
+                    center, control, empty_spot, log_lines, product_key,
+                    product_root, thirty_two_bit_program_files, updater)
+from rig import Expandable, wait_for
 
 
 def window_rect(case):
@@ -93,15 +94,24 @@ class ProductGateTest(WineTestCase):
 
 class WindowAtStartTest(WineTestCase):
     def test_caption_product_focus_and_source_option(self):
-        # A name the ANSI code page of the prefix (1252) cannot carry.
+        # A name the ANSI code page of the prefix (1252) cannot carry, and the product's folder as
+        # an installer writes it: expandable, in the Program Files folder of the 32-bit product.
         name = "Нордавин Антивирус"
-        with self.started_window(product_key(ROW_TVX8, name=name)) as (case, window):
+        registry = product_key(ROW_TVX8, root=Expandable(r"%ProgramFiles%\Nordavin\Row1"), name=name)
+        meant, other = thirty_two_bit_program_files() + r"\Nordavin\Row1", r"C:\Program Files\Nordavin\Row1"
+        with self.started_window(registry, product_folders={meant, other}) as (case, window):
             self.assertEqual(window["caption"], CAPTION)
             self.assertEqual(control(window, LABEL3)["text"], f"{name} detected")
             self.assertEqual((window["client"]["width"], window["client"]["height"]), (707, 264))
             wait_for(lambda: case.dump()["focus"] == COMMAND1, 5, "focus on Update")
             options = (OPTION1, OPTION2, OPTION3)
             self.assertEqual([control(window, o)["check"] for o in options], [0, 1, 0])
+
+            # The 64-bit build reads %ProgramFiles% as the product means it, not as its own folder.
+            case.call("click", COMMAND1)
+            logs = {folder: case.host_path(folder) / "tvx.log" for folder in (meant, other)}
+            wait_for(lambda: any(log.exists() for log in logs.values()), 15, "the updater to start")
+            self.assertEqual(log_lines(logs[meant]), [updater(meant) + " UPDATE "])
 
     def test_controls_as_designed(self):
         with self.started_window() as (case, window):

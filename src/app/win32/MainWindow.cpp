@@ -9,6 +9,7 @@
 #include "app/ExitCodes.h"
 #include "app/win32/DialogFont.h"
 #include "app/win32/Dpi.h"
+#include "platform/win32/Diagnostics.h"
 
 namespace updstart::win32 {
 
@@ -109,13 +110,18 @@ int MainWindow::Run(int show_command) {
   UpdateWindow(window_);
   Raise([this] { form_.Form_Activate(); });
 
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+  MSG message{};
+  BOOL got = FALSE;
+  while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
     if (window_ && IsDialogMessageW(window_, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  return kExitWindowClosed;
+  if (got < 0) {
+    ReportFailure(L"could not read the main window's messages", L"", GetLastError());
+    return kExitMessageLoopFailed;
+  }
+  return static_cast<int>(message.wParam);  // what WM_QUIT carries
 }
 
 bool MainWindow::Create() {
@@ -127,11 +133,17 @@ bool MainWindow::Create() {
   window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = kMainWindowClass.data();
-  if (!RegisterClassExW(&window_class)) return false;
+  if (!RegisterClassExW(&window_class)) {
+    ReportFailure(L"could not register the main window's class", kMainWindowClass, GetLastError());
+    return false;
+  }
 
   window_ = CreateWindowExW(0, kMainWindowClass.data(), form_.state().caption.c_str(), kWindowStyle,
                             CW_USEDEFAULT, CW_USEDEFAULT, 1, 1, nullptr, nullptr, instance_, this);
-  if (!window_) return false;
+  if (!window_) {
+    ReportFailure(L"could not create the main window", kMainWindowClass, GetLastError());
+    return false;
+  }
 
   CreateControls();
   ApplyDpi(DpiOfWindow(window_));
@@ -161,10 +173,9 @@ void MainWindow::CreateControls() {
   combo.cbSize = sizeof(combo);
   if (GetComboBoxInfo(Control(ControlName::Combo1), &combo)) combo_edit_ = combo.hwndItem;
 
-  tool_tip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                                  instance_, nullptr));
+  tool_tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
   // The tip belongs to the whole combo box, its edit field included, which
   // covers most of it.
   for (HWND tool : {Control(ControlName::Combo1), combo_edit_}) {
@@ -175,7 +186,7 @@ void MainWindow::CreateControls() {
     info.hwnd = window_;
     info.uId = reinterpret_cast<UINT_PTR>(tool);
     info.lpszText = const_cast<wchar_t*>(L"");
-    SendMessageW(tool_tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(tool_tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   }
 }
 
@@ -197,8 +208,7 @@ void MainWindow::ApplyDpi(UINT dpi) {
       FitClosedComboHeight(control, TwipsToPixels(design.rect.height, dpi));
     }
   }
-  if (tool_tip_)
-    SendMessageW(tool_tip_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+  if (tool_tip_) SendMessageW(tool_tip_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
   font_ = std::move(font);
   InvalidateRect(window_, nullptr, TRUE);
 }
@@ -263,7 +273,7 @@ void MainWindow::RenderCombo(const ComboState& combo) {
       info.hwnd = window_;
       info.uId = reinterpret_cast<UINT_PTR>(tool);
       info.lpszText = const_cast<wchar_t*>(combo.tool_tip.c_str());
-      SendMessageW(tool_tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+      SendMessageW(tool_tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
     }
   }
 }
@@ -307,6 +317,7 @@ LRESULT MainWindow::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lpar
       return 0;
     case WM_NCDESTROY:
       window_ = nullptr;
+      tool_tip_ = nullptr;  // gone with its owner
       break;
     default:
       break;

@@ -52,7 +52,9 @@ class MainWindow {
   HWND window_ = nullptr;
   std::array<HWND, kControlTable.size()> controls_{};
   HWND combo_edit_ = nullptr;
-  UniqueWindow tool_tip_;
+  // Owned by window_, which takes it along when it goes: Windows destroys a
+  // window's owned pop-ups with it, so nothing here may destroy it again.
+  HWND tool_tip_ = nullptr;
   UniqueFont font_;
   UINT dpi_ = 96;
   WindowState rendered_;

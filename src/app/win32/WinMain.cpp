@@ -11,11 +11,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   // Before anything can load a library: never from the program's folder or
   // the current directory, where a planted DLL could wait. Looked up, not
   // imported: a Windows 7 without the update that brought it could not start
-  // the program at all; there the libraries are loaded by full path anyway.
+  // the program at all. There the program's own loads use full paths anyway,
+  // and an empty DLL directory at least takes the current one out of the
+  // search for whatever Windows loads on its behalf.
   using NarrowLibrarySearch = BOOL(WINAPI*)(DWORD);
   if (auto narrow = updstart::win32::SystemFunction<NarrowLibrarySearch>(
           GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")) {
     narrow(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  } else {
+    SetDllDirectoryW(L"");
   }
 
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};

@@ -10,7 +10,15 @@ namespace updstart::win32 {
 
 namespace {
 
-std::wstring ExpandVariables(const std::wstring& text) {
+std::wstring ExpandVariables(std::wstring text) {
+#if defined(_WIN64)
+  // The product is a 32-bit program and wrote its paths as one sees them:
+  // its %ProgramFiles% is the "(x86)" folder, not this process's.
+  text = WithThirtyTwoBitFolders(text, [](std::wstring_view name) {
+    const std::wstring variable(name);
+    return GetEnvironmentVariableW(variable.c_str(), nullptr, 0) > 0;  // the size it needs
+  });
+#endif
   std::wstring expanded(text.size() + 1, L'\0');
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD needed = ExpandEnvironmentStringsW(text.c_str(), expanded.data(),

@@ -39,6 +39,5 @@ using UniqueKey = UniqueHandle<HKEY, &RegCloseKey>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, &CloseHandle>;
 using UniqueFont = UniqueHandle<HFONT, &DeleteGdiObject>;
 using UniqueModule = UniqueHandle<HMODULE, &FreeLibrary>;
-using UniqueWindow = UniqueHandle<HWND, &DestroyWindow>;
 
 }  // namespace updstart::win32

@@ -2,10 +2,12 @@
 
 #include <string>
 
+#include "platform/win32/Diagnostics.h"
 #include "platform/win32/FolderPicker.h"
 #include "platform/win32/LocaleNumber.h"
 #include "platform/win32/Module1.h"
 #include "platform/win32/Registry.h"
+#include "platform/win32/ShellLibrary.h"
 #include "platform/win32/UniqueHandle.h"
 
 namespace updstart::win32 {
@@ -29,16 +31,21 @@ void Win32Platform::ShowCriticalMessage(std::wstring_view text, std::wstring_vie
               MB_OK | MB_ICONERROR | (owner ? 0 : MB_SETFOREGROUND));
 }
 
-std::optional<std::uint32_t> Win32Platform::StartProcess(std::wstring_view program,
-                                                         std::wstring_view command_line,
-                                                         WindowShow show) {
+namespace {
+
+int ShowCommand(WindowShow show) { return show == WindowShow::Hidden ? SW_HIDE : SW_SHOWNORMAL; }
+
+}  // namespace
+
+StartResult Win32Platform::StartProcess(std::wstring_view program, std::wstring_view command_line,
+                                        WindowShow show) {
   // Windows refuses longer command lines; Wine would cut them and start the
   // program with a different source, so refuse them here too.
   constexpr std::size_t kLongestCommandLine = 32766;
-  if (command_line.size() > kLongestCommandLine ||
-      command_line.find(L'\0') != std::wstring_view::npos ||
+  if (command_line.size() > kLongestCommandLine) return {std::nullopt, ERROR_FILENAME_EXCED_RANGE};
+  if (command_line.find(L'\0') != std::wstring_view::npos ||
       program.find(L'\0') != std::wstring_view::npos) {
-    return std::nullopt;
+    return {std::nullopt, ERROR_INVALID_PARAMETER};
   }
   const std::wstring application(program);
   std::wstring command(command_line);  // CreateProcessW may write into it
@@ -46,15 +53,52 @@ std::optional<std::uint32_t> Win32Platform::StartProcess(std::wstring_view progr
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(show == WindowShow::Hidden ? SW_HIDE : SW_SHOWNORMAL);
+  startup.wShowWindow = static_cast<WORD>(ShowCommand(show));
   PROCESS_INFORMATION started{};
   if (!CreateProcessW(application.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &started)) {
-    return std::nullopt;
+    return {std::nullopt, GetLastError()};
   }
   UniqueKernelHandle process(started.hProcess);
   UniqueKernelHandle thread(started.hThread);
-  return started.dwProcessId;
+  return {started.dwProcessId, ERROR_SUCCESS};
+}
+
+StartResult Win32Platform::StartElevated(std::wstring_view program, std::wstring_view arguments,
+                                         WindowShow show) {
+  if (arguments.find(L'\0') != std::wstring_view::npos ||
+      program.find(L'\0') != std::wstring_view::npos) {
+    return {std::nullopt, ERROR_INVALID_PARAMETER};
+  }
+  const ShellFunctions& shell = Shell();
+  if (!shell.execute) {
+    return {std::nullopt,
+            shell.load_error != ERROR_SUCCESS ? shell.load_error : ERROR_PROC_NOT_FOUND};
+  }
+  BeforeModal();
+  const std::wstring file(program);
+  const std::wstring parameters(arguments);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  // The process handle for the task id; no box of the shell's own, since the
+  // caller decides what the user is told; done before returning.
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.hwnd = main_window_;
+  info.lpVerb = L"runas";
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.c_str();
+  info.nShow = ShowCommand(show);
+  if (!shell.execute(&info)) {
+    const DWORD error = GetLastError();
+    return {std::nullopt, error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE};
+  }
+  UniqueKernelHandle process(info.hProcess);
+  return {process ? GetProcessId(process.get()) : 0, ERROR_SUCCESS};
+}
+
+void Win32Platform::ReportFailure(std::wstring_view what, std::wstring_view subject,
+                                  std::uint32_t error) {
+  win32::ReportFailure(what, subject, error);
 }
 
 std::wstring Win32Platform::WindowsFolder() {

@@ -22,9 +22,12 @@ class Win32Platform : public Platform {
   std::wstring CommandLine() override;
   std::unique_ptr<RegistryKey> OpenMachineKey(std::wstring_view sub_key) override;
   void ShowCriticalMessage(std::wstring_view text, std::wstring_view title) override;
-  std::optional<std::uint32_t> StartProcess(std::wstring_view program,
-                                            std::wstring_view command_line,
-                                            WindowShow show) override;
+  StartResult StartProcess(std::wstring_view program, std::wstring_view command_line,
+                           WindowShow show) override;
+  StartResult StartElevated(std::wstring_view program, std::wstring_view arguments,
+                            WindowShow show) override;
+  void ReportFailure(std::wstring_view what, std::wstring_view subject,
+                     std::uint32_t error) override;
   std::wstring WindowsFolder() override;
   std::unique_ptr<ByteSource> OpenFileForReading(std::wstring_view path) override;
   std::wstring AnsiToText(std::span<const unsigned char> bytes) override;

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "app/AppIdentity.h"
+#include "app/ControlTable.h"
 
 namespace driver {
 namespace {
@@ -81,6 +82,21 @@ std::vector<HWND> ChildrenOf(HWND parent) {
     children.push_back(child);
   }
   return children;
+}
+
+HWND ControlNamed(HWND main, std::wstring_view name) {
+  for (const updstart::ControlDesign& design : updstart::kControlTable) {
+    if (design.id_name == name) return GetDlgItem(main, updstart::ControlId(design.name));
+  }
+  return nullptr;
+}
+
+std::wstring NameOfControl(HWND control) {
+  const int id = GetDlgCtrlID(control);
+  for (const updstart::ControlDesign& design : updstart::kControlTable) {
+    if (updstart::ControlId(design.name) == id) return std::wstring(design.id_name);
+  }
+  return std::to_wstring(id);
 }
 
 std::wstring ClassOf(HWND window) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Json.h"
@@ -25,6 +26,13 @@ std::vector<HWND> TopLevelWindowsOf(const std::vector<DWORD>& pids);
 
 // Direct children only: a combo box's own edit is not one of the form's controls.
 std::vector<HWND> ChildrenOf(HWND parent);
+
+// A control of the main window by its name in the program's control table
+// ("Combo1"), which also gives its window id; the tests know controls by name
+// only, so that a control added to the table moves no test. Null if none.
+HWND ControlNamed(HWND main, std::wstring_view name);
+// The control's name in that table; its window id as text for any other child.
+std::wstring NameOfControl(HWND control);
 
 std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window);

@@ -16,12 +16,14 @@
 
 #include "Commands.h"
 #include "ProgramWindows.h"
+#include "app/ControlTable.h"
 #include "app/win32/DialogFont.h"
 
 namespace driver {
 namespace {
 
-constexpr int kComboId = 1005;  // Combo1, whose edit field does the measuring
+// Combo1, whose edit field does the measuring.
+constexpr int kComboId = updstart::ControlId(updstart::ControlName::Combo1);
 
 template <typename Function>
 Function User32Function(const char* name) {
@@ -166,12 +168,12 @@ Json MeasureTextInk(const Arguments& args) {
                      {"dpi", JsonNumber(dpi)}});
 }
 
-// text-fit <control id> [text]: the text (the control's own by default)
+// text-fit <control name> [text]: the text (the control's own by default)
 // measured against the room the control has for it.
 Json MeasureTextFit(const Arguments& args) {
-  if (args.empty()) return Failure(L"usage: text-fit <control id> [text]");
+  if (args.empty()) return Failure(L"usage: text-fit <control name> [text]");
   HWND main = FindMainWindow();
-  HWND control = main ? GetDlgItem(main, _wtoi(args[0].c_str())) : nullptr;
+  HWND control = main ? ControlNamed(main, args[0]) : nullptr;
   if (!control) return Failure(L"no such control");
   const std::wstring text = args.size() > 1 ? args[1] : TextOf(control);
   const std::optional<int> width = MeasureInProgramFont(main, text);

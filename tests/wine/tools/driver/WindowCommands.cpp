@@ -33,7 +33,7 @@ Json ControlJson(HWND main, HWND control) {
   const bool is_button = _wcsicmp(kind.c_str(), L"Button") == 0;
   const bool is_combo = _wcsicmp(kind.c_str(), L"ComboBox") == 0;
   return JsonObject({
-      {"id", JsonNumber(GetDlgCtrlID(control))},
+      {"id", JsonText(NameOfControl(control))},
       {"class", JsonText(kind)},
       {"text", JsonText(TextOf(control))},
       {"visible", JsonBool(IsWindowVisible(control))},
@@ -57,10 +57,10 @@ HWND FocusedControl(HWND main) {
   return window;
 }
 
-HWND ControlById(const Arguments& args) {
+HWND ControlByName(const Arguments& args) {
   HWND main = FindMainWindow();
   if (!main || args.empty()) return nullptr;
-  return GetDlgItem(main, _wtoi(args[0].c_str()));
+  return ControlNamed(main, args[0]);
 }
 
 std::vector<HWND> VisibleMessageBoxes() {
@@ -135,7 +135,7 @@ Json DumpMainWindow(const Arguments&) {
       {"caption", JsonText(TextOf(main))},
       {"window", RectJson(ScreenRectOf(main))},
       {"client", RectJson(ClientScreenRectOf(main))},
-      {"focus", focus ? JsonNumber(GetDlgCtrlID(focus)) : JsonNull()},
+      {"focus", focus ? JsonText(NameOfControl(focus)) : JsonNull()},
       {"controls", JsonArray(controls)},
       // Last, so that it covers every message the look sent.
       {"complete", JsonBool(UnansweredSends() == unanswered_before)},
@@ -184,7 +184,7 @@ Json PressDialogButton(const Arguments& args) {
 }
 
 Json ClickControl(const Arguments& args) {
-  HWND control = ControlById(args);
+  HWND control = ControlByName(args);
   if (!control) return Failure(L"no such control");
   return JsonObject({{"posted", JsonBool(PostMessageW(control, BM_CLICK, 0, 0))}});
 }
@@ -196,14 +196,14 @@ Json CloseMainWindow(const Arguments&) {
 }
 
 Json SetControlText(const Arguments& args) {
-  HWND control = ControlById(args);
-  if (!control || args.size() < 2) return Failure(L"usage: set-text <id> <text>");
+  HWND control = ControlByName(args);
+  if (!control || args.size() < 2) return Failure(L"usage: set-text <control> <text>");
   const LRESULT done = Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args[1].c_str()));
   return JsonObject({{"set", JsonBool(done > 0)}});
 }
 
 Json ScreenRectOfControl(const Arguments& args) {
-  HWND control = ControlById(args);
+  HWND control = ControlByName(args);
   if (!control) return Failure(L"no such control");
   return RectJson(ScreenRectOf(control));
 }
