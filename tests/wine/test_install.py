@@ -10,7 +10,7 @@ import unittest
 from pathlib import Path
 
 import rig
-from common import CAPTION, COMMAND2, WineTestCase, product_key, ROW_TVX8
+from common import CAPTION, COMMAND2, ROW_TVX8, WineTestCase, product_key, product_root
 
 REPO = rig.REPO
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
@@ -125,7 +125,7 @@ class InstallTest(WineTestCase):
     def test_silent_install_start_upgrade_downgrade_and_uninstall(self):
         arch = rig.ARCH
         with self.new_case() as case:
-            case.install_product(r"C:\Program Files\Nordavin\Row1")
+            case.install_product(product_root(ROW_TVX8))
             case.seed_registry(product_key(ROW_TVX8))
 
             self.assertEqual(self.msiexec(case, "/i", self.older), 0)
