@@ -1,6 +1,7 @@
 """Builds the 32-bit program a second time from a copy of this tree in another
 folder and checks that it is the same file, byte for byte, as the one in
-build/win32: what a distributor who rebuilds a release will compare."""
+build/win32, and that the copy packs it into the same installer package:
+what a distributor who rebuilds a release will compare."""
 import os
 import re
 import shutil
@@ -68,8 +69,17 @@ class ReproducibleTest(unittest.TestCase):
                 first = file.read()
             with open(os.path.join(second_build, 'updstart.exe'), 'rb') as file:
                 second = file.read()
-        if first == second:
-            return
+            if first == second:
+                packages = []
+                for tree_root, build_dir in ((ROOT, FIRST_BUILD), (tree, second_build)):
+                    packages.append(os.path.join(scratch, f'package-{len(packages)}.msi'))
+                    subprocess.run([os.path.join(tree_root, 'scripts', 'make-msi'), '--arch', 'win32',
+                                    '--program', os.path.join(build_dir, 'updstart.exe'),
+                                    '--output', packages[-1]], check=True)
+                with open(packages[0], 'rb') as one, open(packages[1], 'rb') as other:
+                    self.assertTrue(one.read() == other.read(),
+                                    'the same program packed in another folder gives another package')
+                return
         offsets = [offset for offset, (a, b) in enumerate(zip(first, second)) if a != b]
         fields = header_fields(first)
         lines = [f'  0x{offset:06x}: {first[offset]:02x} != {second[offset]:02x}  {fields.get(offset, "")}'.rstrip()
