@@ -56,7 +56,6 @@ class MainWindow {
   UniqueFont font_;
   UINT dpi_ = 96;
   WindowState rendered_;
-  bool rendered_once_ = false;
   bool unloaded_ = false;
   HWND focus_before_deactivation_ = nullptr;
 };
