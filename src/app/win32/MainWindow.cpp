@@ -125,6 +125,9 @@ int MainWindow::Run(int show_command) {
 
   ShowWindow(window_, show_command);
   UpdateWindow(window_);
+  // No tip shows before the pointer rests on the list, so the window need
+  // not wait for it.
+  CreateToolTip();
   Raise([this] { form_.Form_Activate(); });
 
   MSG message;
@@ -193,7 +196,9 @@ void MainWindow::CreateControls() {
   COMBOBOXINFO combo{};
   combo.cbSize = sizeof(combo);
   if (GetComboBoxInfo(Control(ControlName::Combo1), &combo)) combo_edit_ = combo.hwndItem;
+}
 
+void MainWindow::CreateToolTip() {
   tool_tip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
@@ -207,7 +212,7 @@ void MainWindow::CreateControls() {
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     info.hwnd = window_;
     info.uId = reinterpret_cast<UINT_PTR>(tool);
-    info.lpszText = const_cast<wchar_t*>(L"");
+    info.lpszText = const_cast<wchar_t*>(rendered_.combo.tool_tip.c_str());
     SendMessageW(tool_tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   }
   if (tool_tip_)

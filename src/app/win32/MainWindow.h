@@ -29,6 +29,8 @@ class MainWindow {
 
   bool Create();
   void CreateControls();
+  // Shows the combo box's tip as last rendered.
+  void CreateToolTip();
   void ApplyDpi(UINT dpi);
   void Render();
   void RenderCombo(const ComboState& combo);
