@@ -33,7 +33,9 @@ def row(what, program, reference, ratio, goal, met=None):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--pairs", type=int, default=60, help="start-up pairs to time (at least 15)")
+    # Start-up varies by a fifth from run to run on a shared machine; 150
+    # pairs put the median ratio within a few hundredths.
+    parser.add_argument("--pairs", type=int, default=150, help="start-up pairs to time (at least 15)")
     args = parser.parse_args()
 
     rows = []
@@ -42,7 +44,7 @@ def main():
     rows.append(row(f"Size of the stripped static {BITS}-bit program", f"{real_kib:.1f} KiB",
                     f"goal {SIZE_GOAL_KIB} KiB", f"{real_kib / SIZE_GOAL_KIB:.2f}",
                     "≤ 1.00", real_kib <= SIZE_GOAL_KIB))
-    rows.append(row("Size against the baseline window, linked alike", f"{real_kib:.1f} KiB",
+    rows.append(row("Size against the bare window, plain -O2", f"{real_kib:.1f} KiB",
                     f"{base_kib:.1f} KiB", f"{real_kib / base_kib:.2f}×", "—"))
 
     print("== configuration scan", file=sys.stderr)
@@ -65,7 +67,7 @@ def main():
     real, base, ratio, (low, high) = w["ms"]
     rows.append(row(f"Start-up to a visible window, {BITS}-bit (median of {w['pairs']} pairs)",
                     f"{real:.0f} ms", f"{base:.0f} ms", f"{ratio:.2f}× (IQR {low:.2f}–{high:.2f})",
-                    "≤ 1.15×", ratio <= 1.15))
+                    "≤ 1.10×", ratio <= 1.10))
     real, base, ratio, (low, high) = w["peak"]
     rows.append(row(f"Peak working set when the window shows, {BITS}-bit", f"{real / MIB:.2f} MiB",
                     f"{base / MIB:.2f} MiB", f"{ratio:.3f}× (IQR {low:.3f}–{high:.3f})", "≤ 1.10×",
@@ -77,7 +79,8 @@ def main():
         *rows,
     ])
     notes = ("\nSize and start-up are compared with bench/baseline: the same window, controls, "
-             "font and manifest, and nothing else. Start-up is wall time under Wine on Xvfb; its "
+             "font and manifest, and nothing else, built with plain -O2 and no hardening. "
+             "Start-up is wall time under Wine on Xvfb; its "
              "ratios are medians of per-pair ratios, with their interquartile range. Scans are CPU "
              "time (user + system) of the whole process, best of 5, page cache warm, and their "
              "peak memory the most heap the reader held at once.\n")

@@ -68,6 +68,23 @@ int WindowHeight(HWND window) {
   return rect.bottom - rect.top;
 }
 
+struct Place {
+  int left;
+  int top;
+  int width;
+  int height;
+};
+
+Place PlaceOf(const ControlDesign& design, UINT dpi) {
+  int height = TwipsToPixels(design.rect.height, dpi);
+  if (design.kind == ControlKind::ComboBox) {
+    // The design height is the closed box; the window also holds the list.
+    height += MulDiv(kComboListHeight96, static_cast<int>(dpi), kBaseDpi);
+  }
+  return {TwipsToPixels(design.rect.left, dpi), TwipsToPixels(design.rect.top, dpi),
+          TwipsToPixels(design.rect.width, dpi), height};
+}
+
 // The closed box's height follows its edit field's, plus borders whose size
 // the system decides (and Wine also pads the height it is given), so set it,
 // look, and correct by what is still off.
@@ -95,8 +112,9 @@ MainWindow::MainWindow(HINSTANCE instance, Form1& form, Win32Platform& platform)
 int MainWindow::Run(int show_command) {
   if (!Create()) return kExitWindowNotCreated;
   platform_.set_main_window(window_);
+  // Nothing shows the controls' texts before the window does, except a box
+  // that the start-up sequence opens, and that renders them first.
   platform_.set_before_modal([this] { Render(); });
-  Render();
 
   if (std::optional<int> exit_code = form_.Form_Load()) {
     // The sequence ended the program; whatever unloading it wanted is done.
@@ -108,6 +126,9 @@ int MainWindow::Run(int show_command) {
 
   ShowWindow(window_, show_command);
   UpdateWindow(window_);
+  // No tip shows before the pointer rests on the list, so the window need
+  // not wait for it.
+  CreateToolTip();
   Raise([this] { form_.Form_Activate(); });
 
   MSG message{};
@@ -144,9 +165,14 @@ bool MainWindow::Create() {
     ReportFailure(L"could not create the main window", kMainWindowClass, GetLastError());
     return false;
   }
+  // What Render compares with: the window as just created, its controls
+  // (below) visible, empty and unchecked, as a WindowState starts out. The
+  // first render then changes only what the state changes.
+  rendered_.caption = form_.state().caption;
 
+  dpi_ = DpiOfWindow(window_);
+  font_.reset(CreateDialogFont(dpi_));
   CreateControls();
-  ApplyDpi(DpiOfWindow(window_));
 
   // Centre on the work area of the monitor the window landed on.
   const SIZE size = OuterSize();
@@ -160,19 +186,31 @@ bool MainWindow::Create() {
   return true;
 }
 
+// Each control is made in its place for the window's DPI, with its font:
+// moving every control afterwards would cost a round of notifications each
+// before the window can show.
 void MainWindow::CreateControls() {
   for (ControlName name : kCreationOrder) {
     const ControlDesign& design = DesignOf(name);
     WindowClassAndStyle kind = ClassAndStyleOf(design);
-    controls_[static_cast<std::size_t>(name)] = CreateWindowExW(
-        0, kind.window_class, L"", kind.style, 0, 0, 0, 0, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(name))), instance_, nullptr);
+    const Place place = PlaceOf(design, dpi_);
+    HWND control = CreateWindowExW(0, kind.window_class, L"", kind.style, place.left, place.top,
+                                   place.width, place.height, window_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(name))),
+                                   instance_, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    if (design.kind == ControlKind::ComboBox) {
+      FitClosedComboHeight(control, TwipsToPixels(design.rect.height, dpi_));
+    }
+    controls_[static_cast<std::size_t>(name)] = control;
   }
 
   COMBOBOXINFO combo{};
   combo.cbSize = sizeof(combo);
   if (GetComboBoxInfo(Control(ControlName::Combo1), &combo)) combo_edit_ = combo.hwndItem;
+}
 
+void MainWindow::CreateToolTip() {
   tool_tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
@@ -185,9 +223,10 @@ void MainWindow::CreateControls() {
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     info.hwnd = window_;
     info.uId = reinterpret_cast<UINT_PTR>(tool);
-    info.lpszText = const_cast<wchar_t*>(L"");
+    info.lpszText = const_cast<wchar_t*>(rendered_.combo.tool_tip.c_str());
     SendMessageW(tool_tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   }
+  if (tool_tip_) SendMessageW(tool_tip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 }
 
 void MainWindow::ApplyDpi(UINT dpi) {
@@ -196,13 +235,8 @@ void MainWindow::ApplyDpi(UINT dpi) {
   for (const ControlDesign& design : kControlTable) {
     HWND control = Control(design.name);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-    int height = TwipsToPixels(design.rect.height, dpi);
-    if (design.kind == ControlKind::ComboBox) {
-      // The design height is the closed box; the window also holds the list.
-      height += MulDiv(kComboListHeight96, static_cast<int>(dpi), kBaseDpi);
-    }
-    SetWindowPos(control, nullptr, TwipsToPixels(design.rect.left, dpi),
-                 TwipsToPixels(design.rect.top, dpi), TwipsToPixels(design.rect.width, dpi), height,
+    const Place place = PlaceOf(design, dpi);
+    SetWindowPos(control, nullptr, place.left, place.top, place.width, place.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     if (design.kind == ControlKind::ComboBox) {
       FitClosedComboHeight(control, TwipsToPixels(design.rect.height, dpi));
@@ -226,19 +260,17 @@ void MainWindow::Raise(Event&& event) {
 
 void MainWindow::Render() {
   const WindowState& state = form_.state();
-  const bool all = !rendered_once_;
-  if (all || state.caption != rendered_.caption) SetWindowTextW(window_, state.caption.c_str());
+  if (state.caption != rendered_.caption) SetWindowTextW(window_, state.caption.c_str());
 
   for (const ControlDesign& design : kControlTable) {
     HWND control = Control(design.name);
     const ControlState& now = state[design.name];
     const ControlState& before = rendered_[design.name];
     if (design.kind == ControlKind::ComboBox) continue;
-    if (all || now.caption != before.caption) SetWindowTextW(control, now.caption.c_str());
-    if (all || now.visible != before.visible)
-      ShowWindow(control, now.visible ? SW_SHOWNA : SW_HIDE);
-    if (all || now.text_color != before.text_color) InvalidateRect(control, nullptr, TRUE);
-    if (design.kind == ControlKind::OptionButton && (all || now.value != before.value)) {
+    if (now.caption != before.caption) SetWindowTextW(control, now.caption.c_str());
+    if (now.visible != before.visible) ShowWindow(control, now.visible ? SW_SHOWNA : SW_HIDE);
+    if (now.text_color != before.text_color) InvalidateRect(control, nullptr, TRUE);
+    if (design.kind == ControlKind::OptionButton && now.value != before.value) {
       SendMessageW(control, BM_SETCHECK, now.value ? BST_CHECKED : BST_UNCHECKED, 0);
       // Only the selected option is a Tab stop; the arrow keys reach the others.
       LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
@@ -248,24 +280,22 @@ void MainWindow::Render() {
   }
   RenderCombo(state.combo);
   rendered_ = state;
-  rendered_once_ = true;
 }
 
 void MainWindow::RenderCombo(const ComboState& combo) {
   HWND control = Control(ControlName::Combo1);
-  const bool all = !rendered_once_;
   bool text_lost = false;
-  if (all || combo.items != rendered_.combo.items) {
+  if (combo.items != rendered_.combo.items) {
     SendMessageW(control, CB_RESETCONTENT, 0, 0);
     for (const std::wstring& item : combo.items) {
       SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     }
     text_lost = true;  // resetting the list empties the edit field too
   }
-  if (all || text_lost || combo.text != rendered_.combo.text) {
+  if (text_lost || combo.text != rendered_.combo.text) {
     SetWindowTextW(control, combo.text.c_str());
   }
-  if (tool_tip_ && (all || combo.tool_tip != rendered_.combo.tool_tip)) {
+  if (tool_tip_ && combo.tool_tip != rendered_.combo.tool_tip) {
     for (HWND tool : {control, combo_edit_}) {
       if (!tool) continue;
       TOOLINFOW info{};

@@ -29,6 +29,8 @@ class MainWindow {
 
   bool Create();
   void CreateControls();
+  // Shows the combo box's tip as last rendered.
+  void CreateToolTip();
   void ApplyDpi(UINT dpi);
   void Render();
   void RenderCombo(const ComboState& combo);
@@ -58,7 +60,6 @@ class MainWindow {
   UniqueFont font_;
   UINT dpi_ = 96;
   WindowState rendered_;
-  bool rendered_once_ = false;
   bool unloaded_ = false;
   HWND focus_before_deactivation_ = nullptr;
 };
