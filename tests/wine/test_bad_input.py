@@ -258,6 +258,17 @@ class ConfigFileTest(BadInputTestCase):
             with self.subTest(label):
                 config.write_bytes(data)
                 self.assert_report(case, channel)
+        case.env["LC_ALL"] = "zh_CN.UTF-8"  # code page 936, double-byte
+        for label, before in [
+            # Valid UTF-8 until the comma: read again in the code page from "k=", four bytes
+            # are two characters and the comma ends the field.
+            ("utf8_turned_936", b"k=\xe4\xaf\xb5\xc4,"),
+            # A lead byte with nothing to pair with does not take the comma.
+            ("lone_lead_byte_936", b"k=\xc4,"),
+        ]:
+            with self.subTest(label):
+                config.write_bytes(before + TEST_SERVER_FIELD.encode() + b"\r\n")
+                self.assert_report(case, CHANNEL)
 
     def test_huge_files(self):
         case = self.installed_case()
