@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "shared/AsciiCase.h"
 #include "shared/DecimalText.h"
 
 namespace updstart {
@@ -16,10 +17,8 @@ std::uint64_t LittleEndian(std::span<const unsigned char> bytes) {
 
 // Variable names compare as Windows compares them: letter case aside.
 bool SameName(std::wstring_view a, std::wstring_view b) {
-  auto lower = [](wchar_t c) {
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-  };
-  return std::ranges::equal(a, b, [&](wchar_t x, wchar_t y) { return lower(x) == lower(y); });
+  return std::ranges::equal(
+      a, b, [](wchar_t x, wchar_t y) { return FoldAsciiCase(x) == FoldAsciiCase(y); });
 }
 
 struct RenamedVariable {

@@ -3,13 +3,12 @@
 #include <algorithm>
 
 #include "product/LanguageTests.h"
+#include "shared/AsciiCase.h"
 #include "shared/BuildHosts.h"
 
 namespace updstart {
 
 namespace {
-
-wchar_t FoldAsciiCase(wchar_t c) { return (c >= L'A' && c <= L'Z') ? c - L'A' + L'a' : c; }
 
 // Host names hold no blanks, so a match never takes in the blanks after a
 // field that its end leaves out.
@@ -69,10 +68,9 @@ SourceFieldScan::SourceFieldScan()
       weight_(L"weight", true) {}
 
 void SourceFieldScan::Append(std::wstring_view piece) {
-  if (!equals_seen_) {
+  if (!equals_seen()) {
     const std::size_t equals = piece.find(L'=');
     if (equals != std::wstring_view::npos) {
-      equals_seen_ = true;
       channel_start_ = length_ + equals + 2;
       channel_head_.clear();
     }
@@ -110,7 +108,6 @@ void SourceFieldScan::End(std::size_t trailing_blanks) {
   test_server_.Reset();
   weight_.Reset();
   length_ = 0;
-  equals_seen_ = false;
   channel_start_ = 1;
   channel_head_.clear();
 }

@@ -60,8 +60,10 @@ class SourceFieldScan final : public FieldSink {
   StreamSearch regular_;
   StreamSearch test_server_;
   StreamSearch weight_;
+  // After an "=" the channel starts two characters on, never at the second.
+  bool equals_seen() const { return channel_start_ != 1; }
+
   std::size_t length_ = 0;
-  bool equals_seen_ = false;
   std::size_t channel_start_ = 1;
   std::wstring channel_head_;  // the field from channel_start_ on, as far as it is kept
 
