@@ -1,7 +1,9 @@
 """Builds the 32-bit program a second time from a copy of this tree in another
 folder and checks that it is the same file, byte for byte, as the one in
 build/win32, and that the copy packs it into the same installer package:
-what a distributor who rebuilds a release will compare."""
+what a distributor who rebuilds a release will compare. A package made of
+anything else gets a product code of its own, which Windows Installer needs to
+take it as an upgrade."""
 import os
 import re
 import shutil
@@ -11,6 +13,9 @@ import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 FIRST_BUILD = os.path.join(ROOT, os.environ.get('UPDSTART_BUILD_ROOT', 'build'), 'win32')
+# What scripts/make-msi reads, as paths in the tree.
+PACKAGE_INPUTS = ('scripts/make-msi', 'packaging/updstart.wxs', 'src/app/Version.h',
+                  'src/app/win32/resources/updstart.ico')
 SHOWN_DIFFERENCES = 32
 
 
@@ -50,7 +55,49 @@ def header_fields(program):
     return fields
 
 
+def product_code(package):
+    listed = subprocess.run(['msiinfo', 'export', package, 'Property'], capture_output=True, text=True,
+                            check=True).stdout
+    return re.search(r'^ProductCode\t(\S+)$', listed, re.M).group(1)
+
+
 class ReproducibleTest(unittest.TestCase):
+    def test_a_package_changed_in_any_input_gets_a_new_product_code(self):
+        """Windows Installer refuses a package whose product code is installed
+        under another package code (1638): a rebuilt package must not keep it."""
+        program = os.path.join(FIRST_BUILD, 'updstart.exe')
+        if not os.path.exists(program):
+            raise AssertionError('not built: ' + program)
+
+        def append(name, data):
+            return lambda tree: open(os.path.join(tree, name), 'ab').write(data)
+
+        changes = {
+            'nothing': lambda tree: None,
+            'the WiX source': append('packaging/updstart.wxs', b'<!-- reworded -->\n'),
+            'the icon': append('src/app/win32/resources/updstart.ico', b'\0'),
+            'the make script': append('scripts/make-msi', b'# reworded\n'),
+        }
+        with tempfile.TemporaryDirectory(prefix='updstart-inputs-') as scratch:
+            packages = {}
+            for what, change in changes.items():
+                tree = os.path.join(scratch, what.replace(' ', '-'))
+                for name in PACKAGE_INPUTS:
+                    os.makedirs(os.path.dirname(os.path.join(tree, name)), exist_ok=True)
+                    shutil.copy2(os.path.join(ROOT, name), os.path.join(tree, name))
+                change(tree)
+                packages[what] = os.path.join(scratch, what.replace(' ', '-') + '.msi')
+                subprocess.run([os.path.join(tree, 'scripts', 'make-msi'), '--arch', 'win32', '--program', program,
+                                '--output', packages[what], '--epoch', '1700000000'], check=True)
+            codes = {what: product_code(package) for what, package in packages.items()}
+            self.assertEqual(len(set(codes.values())), len(codes), codes)
+            # The same inputs in another folder: the same package.
+            again = os.path.join(scratch, 'again.msi')
+            subprocess.run([os.path.join(ROOT, 'scripts', 'make-msi'), '--arch', 'win32', '--program', program,
+                            '--output', again, '--epoch', '1700000000'], check=True)
+            with open(again, 'rb') as one, open(packages['nothing'], 'rb') as other:
+                self.assertTrue(one.read() == other.read(), 'the same inputs in another folder give another package')
+
     def test_second_build_in_another_folder_is_identical(self):
         first_program = os.path.join(FIRST_BUILD, 'updstart.exe')
         if not os.path.exists(first_program):
