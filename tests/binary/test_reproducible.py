@@ -3,7 +3,8 @@ folder and checks that it is the same file, byte for byte, as the one in
 build/win32, and that the copy packs it into the same installer package:
 what a distributor who rebuilds a release will compare. A package made of
 anything else gets a product code of its own, which Windows Installer needs to
-take it as an upgrade."""
+take it as an upgrade. The release's record of its tools names the packages
+that made it, and scripts/check-release refuses a release it would overwrite."""
 import os
 import re
 import shutil
@@ -62,6 +63,40 @@ def product_code(package):
 
 
 class ReproducibleTest(unittest.TestCase):
+    def test_check_release_refuses_a_release_inside_the_checkout(self):
+        """Its rebuild deletes dist/ first: a release there was once compared with
+        the rebuild itself and passed, tampered or not."""
+        os.makedirs(os.path.join(ROOT, 'build'), exist_ok=True)
+        with tempfile.TemporaryDirectory(dir=os.path.join(ROOT, 'build'), prefix='release-') as inside, \
+                tempfile.TemporaryDirectory(prefix='updstart-elsewhere-') as outside:
+            sums = os.path.join(inside, 'SHA256SUMS')
+            with open(sums, 'w', encoding='ascii') as file:
+                file.write('0' * 64 + '  updstart.exe\n')
+            os.symlink(inside, os.path.join(outside, 'release'))
+            for given in (os.path.relpath(inside, ROOT), os.path.join(outside, 'release')):
+                with self.subTest(given):
+                    done = subprocess.run([os.path.join(ROOT, 'scripts', 'check-release'), given], cwd=ROOT,
+                                          capture_output=True, text=True, timeout=60)
+                    self.assertEqual((done.returncode, done.stdout), (2, ''), done.stderr)
+                    self.assertIn('inside this checkout', done.stderr)
+                    self.assertTrue(os.path.exists(sums))
+
+    def test_buildinfo_names_the_packages_of_the_tools_the_release_runs(self):
+        record = subprocess.run([os.path.join(ROOT, 'scripts', 'buildinfo')], capture_output=True, text=True,
+                                check=True, env=dict(os.environ, SOURCE_DATE_EPOCH='1700000000')).stdout
+        self.assertIn('\nSource-Date-Epoch: 1700000000\n', record)
+        head = subprocess.run(['git', '-C', ROOT, 'rev-parse', 'HEAD'], capture_output=True, text=True)
+        self.assertIn(f'\nCommit: {head.stdout.strip() if head.returncode == 0 else "unknown"}\n', record)
+        for command in ('i686-w64-mingw32-g++', 'x86_64-w64-mingw32-g++', 'i686-w64-mingw32-windres',
+                        'x86_64-w64-mingw32-ld', 'wixl', 'osslsigncode'):
+            with self.subTest(command):
+                path = os.path.realpath(shutil.which(command))
+                package = subprocess.run(['dpkg', '-S', path], capture_output=True, text=True,
+                                         check=True).stdout.split(':')[0]
+                version = subprocess.run(['dpkg-query', '-W', '-f=${Version}', package], capture_output=True,
+                                         text=True, check=True).stdout
+                self.assertIn(f'\n {package} (= {version})\n', record)
+
     def test_a_package_changed_in_any_input_gets_a_new_product_code(self):
         """Windows Installer refuses a package whose product code is installed
         under another package code (1638): a rebuilt package must not keep it."""
