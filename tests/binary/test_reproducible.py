@@ -1,7 +1,10 @@
 """Builds the 32-bit program a second time from a copy of this tree in another
 folder and checks that it is the same file, byte for byte, as the one in
 build/win32, and that the copy packs it into the same installer package:
-what a distributor who rebuilds a release will compare."""
+what a distributor who rebuilds a release will compare. A package made of
+anything else gets a product code of its own, which Windows Installer needs to
+take it as an upgrade. The release's record of its tools names the packages
+that made it, and scripts/check-release refuses a release it would overwrite."""
 import os
 import re
 import shutil
@@ -11,6 +14,9 @@ import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 FIRST_BUILD = os.path.join(ROOT, os.environ.get('UPDSTART_BUILD_ROOT', 'build'), 'win32')
+# What scripts/make-msi reads, as paths in the tree.
+PACKAGE_INPUTS = ('scripts/make-msi', 'packaging/updstart.wxs', 'src/app/Version.h',
+                  'src/app/win32/resources/updstart.ico')
 SHOWN_DIFFERENCES = 32
 
 
@@ -50,7 +56,83 @@ def header_fields(program):
     return fields
 
 
+def product_code(package):
+    listed = subprocess.run(['msiinfo', 'export', package, 'Property'], capture_output=True, text=True,
+                            check=True).stdout
+    return re.search(r'^ProductCode\t(\S+)$', listed, re.M).group(1)
+
+
 class ReproducibleTest(unittest.TestCase):
+    def test_check_release_refuses_a_release_inside_the_checkout(self):
+        """Its rebuild deletes dist/ first: a release there was once compared with
+        the rebuild itself and passed, tampered or not."""
+        os.makedirs(os.path.join(ROOT, 'build'), exist_ok=True)
+        with tempfile.TemporaryDirectory(dir=os.path.join(ROOT, 'build'), prefix='release-') as inside, \
+                tempfile.TemporaryDirectory(prefix='updstart-elsewhere-') as outside:
+            sums = os.path.join(inside, 'SHA256SUMS')
+            with open(sums, 'w', encoding='ascii') as file:
+                file.write('0' * 64 + '  updstart.exe\n')
+            os.symlink(inside, os.path.join(outside, 'release'))
+            for given in (os.path.relpath(inside, ROOT), os.path.join(outside, 'release')):
+                with self.subTest(given):
+                    done = subprocess.run([os.path.join(ROOT, 'scripts', 'check-release'), given], cwd=ROOT,
+                                          capture_output=True, text=True, timeout=60)
+                    self.assertEqual((done.returncode, done.stdout), (2, ''), done.stderr)
+                    self.assertIn('inside this checkout', done.stderr)
+                    self.assertTrue(os.path.exists(sums))
+
+    def test_buildinfo_names_the_packages_of_the_tools_the_release_runs(self):
+        record = subprocess.run([os.path.join(ROOT, 'scripts', 'buildinfo')], capture_output=True, text=True,
+                                check=True, env=dict(os.environ, SOURCE_DATE_EPOCH='1700000000')).stdout
+        self.assertIn('\nSource-Date-Epoch: 1700000000\n', record)
+        head = subprocess.run(['git', '-C', ROOT, 'rev-parse', 'HEAD'], capture_output=True, text=True)
+        self.assertIn(f'\nCommit: {head.stdout.strip() if head.returncode == 0 else "unknown"}\n', record)
+        for command in ('i686-w64-mingw32-g++', 'x86_64-w64-mingw32-g++', 'i686-w64-mingw32-windres',
+                        'x86_64-w64-mingw32-ld', 'wixl', 'osslsigncode'):
+            with self.subTest(command):
+                path = os.path.realpath(shutil.which(command))
+                package = subprocess.run(['dpkg', '-S', path], capture_output=True, text=True,
+                                         check=True).stdout.split(':')[0]
+                version = subprocess.run(['dpkg-query', '-W', '-f=${Version}', package], capture_output=True,
+                                         text=True, check=True).stdout
+                self.assertIn(f'\n {package} (= {version})\n', record)
+
+    def test_a_package_changed_in_any_input_gets_a_new_product_code(self):
+        """Windows Installer refuses a package whose product code is installed
+        under another package code (1638): a rebuilt package must not keep it."""
+        program = os.path.join(FIRST_BUILD, 'updstart.exe')
+        if not os.path.exists(program):
+            raise AssertionError('not built: ' + program)
+
+        def append(name, data):
+            return lambda tree: open(os.path.join(tree, name), 'ab').write(data)
+
+        changes = {
+            'nothing': lambda tree: None,
+            'the WiX source': append('packaging/updstart.wxs', b'<!-- reworded -->\n'),
+            'the icon': append('src/app/win32/resources/updstart.ico', b'\0'),
+            'the make script': append('scripts/make-msi', b'# reworded\n'),
+        }
+        with tempfile.TemporaryDirectory(prefix='updstart-inputs-') as scratch:
+            packages = {}
+            for what, change in changes.items():
+                tree = os.path.join(scratch, what.replace(' ', '-'))
+                for name in PACKAGE_INPUTS:
+                    os.makedirs(os.path.dirname(os.path.join(tree, name)), exist_ok=True)
+                    shutil.copy2(os.path.join(ROOT, name), os.path.join(tree, name))
+                change(tree)
+                packages[what] = os.path.join(scratch, what.replace(' ', '-') + '.msi')
+                subprocess.run([os.path.join(tree, 'scripts', 'make-msi'), '--arch', 'win32', '--program', program,
+                                '--output', packages[what], '--epoch', '1700000000'], check=True)
+            codes = {what: product_code(package) for what, package in packages.items()}
+            self.assertEqual(len(set(codes.values())), len(codes), codes)
+            # The same inputs in another folder: the same package.
+            again = os.path.join(scratch, 'again.msi')
+            subprocess.run([os.path.join(ROOT, 'scripts', 'make-msi'), '--arch', 'win32', '--program', program,
+                            '--output', again, '--epoch', '1700000000'], check=True)
+            with open(again, 'rb') as one, open(packages['nothing'], 'rb') as other:
+                self.assertTrue(one.read() == other.read(), 'the same inputs in another folder give another package')
+
     def test_second_build_in_another_folder_is_identical(self):
         first_program = os.path.join(FIRST_BUILD, 'updstart.exe')
         if not os.path.exists(first_program):

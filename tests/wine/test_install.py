@@ -1,6 +1,6 @@
-"""The installer package under Wine's msiexec: a silent per-machine install that starts, an upgrade
-to a newer package, a refused downgrade, the other architecture's package taking over, and an
-uninstall that leaves nothing behind."""
+"""The installer package under Wine's msiexec: a silent per-machine install that starts and registers
+its event source, an upgrade to a newer package, a refused downgrade, the other architecture's package
+taking over, and an uninstall that leaves nothing behind."""
 
 import re
 import shutil
@@ -15,6 +15,7 @@ from common import CAPTION, COMMAND2, ROW_TVX8, WineTestCase, product_key, produ
 REPO = rig.REPO
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 PRODUCTS_KEY = r"HKLM\Software\Classes\Installer\Products"
+EVENT_SOURCE_KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Nordavin updater starter"
 FOLDER_NAME = "Nordavin updater starter"
 # ERROR_INSTALL_FAILURE, as a Linux exit status carries it: its low byte.
 MSI_FAILURE = 1603 % 256
@@ -39,13 +40,15 @@ def make_package(folder, arch, program, version):
 
 
 def parse_reg(text):
-    """{key: {value name: text}} of an exported .reg file; only string values are read."""
+    """{key: {value name: text or number}} of an exported .reg file; string and DWORD values are read."""
     keys, current = {}, None
     for line in text.splitlines():
         if line.startswith("[") and line.endswith("]"):
             current = keys.setdefault(line[1:-1], {})
         elif current is not None and (found := re.match(r'^"((?:[^"\\]|\\.)*)"="((?:[^"\\]|\\.)*)"$', line)):
             current[found.group(1)] = re.sub(r"\\(.)", r"\1", found.group(2))
+        elif current is not None and (found := re.match(r'^"((?:[^"\\]|\\.)*)"=dword:([0-9a-f]{8})$', line)):
+            current[found.group(1)] = int(found.group(2), 16)
     return keys
 
 
@@ -69,17 +72,20 @@ class InstallTest(WineTestCase):
                               env=case.env, capture_output=True, timeout=180)
         return done.returncode
 
-    def exported(self, case, key, view):
+    def exported(self, case, key, view, must_exist=True):
         """{key: values} under key, its path in lower case; Wine's `reg query` writes nothing into a pipe."""
         target = case.host_path(r"C:\exported.reg")
         target.unlink(missing_ok=True)
-        subprocess.run([rig.WINE, "reg", "export", key, r"C:\exported.reg", "/y", f"/reg:{view}"], env=case.env,
-                       capture_output=True, timeout=60, check=True)
+        done = subprocess.run([rig.WINE, "reg", "export", key, r"C:\exported.reg", "/y", f"/reg:{view}"],
+                              env=case.env, capture_output=True, timeout=60, check=must_exist)
+        if done.returncode != 0:
+            return {}
         return {k.lower(): v for k, v in parse_reg(target.read_bytes().decode("utf-16")).items()}
 
     def entries(self, case):
         """{product code: values} of this program's Programs and Features entries, in either registry view."""
-        found = {**self.exported(case, UNINSTALL_KEY, 32), **self.exported(case, UNINSTALL_KEY, 64)}
+        # A prefix booted without 32-bit Wine has no 32-bit Uninstall key until a 32-bit package makes one.
+        found = {**self.exported(case, UNINSTALL_KEY, 32, must_exist=False), **self.exported(case, UNINSTALL_KEY, 64)}
         return {key.rsplit("\\", 1)[1].upper(): values for key, values in found.items()
                 if values.get("DisplayName") == FOLDER_NAME}
 
@@ -100,7 +106,17 @@ class InstallTest(WineTestCase):
             return rf"C:\Program Files (x86)\{FOLDER_NAME}"
         return rf"C:\Program Files\{FOLDER_NAME}"
 
+    def event_source(self, case):
+        """The values of the program's event source as the event log service reads them, None without it.
+
+        The service is a native program: a 32-bit package's key must be there
+        too, not in a view of its own.
+        """
+        keys = self.exported(case, EVENT_SOURCE_KEY, 64, must_exist=False)
+        return keys.get(EVENT_SOURCE_KEY.lower().replace("hklm", "hkey_local_machine", 1))
+
     def assert_installed(self, case, arch, program, version):
+        target = self.program_folder(case, arch) + r"\updstart.exe"
         folder = case.host_path(self.program_folder(case, arch))
         self.assertEqual(sorted(p.name for p in folder.iterdir()), ["updstart.exe"])
         self.assertTrue((folder / "updstart.exe").read_bytes() == program.read_bytes(), "another program installed")
@@ -108,6 +124,8 @@ class InstallTest(WineTestCase):
         self.assertEqual(len(entries), 1, entries)
         (code, values), = entries.items()
         self.assertEqual((values["DisplayVersion"], values["Publisher"]), (version, "Nordavin Lab"))
+        self.assertEqual(values.get("InstallLocation"), self.program_folder(case, arch) + "\\")
+        self.assertEqual(self.event_source(case), {"EventMessageFile": target, "TypesSupported": 7})
         packed = "".join(code[1:-1].split("-"))
         packed = "".join(p[::-1] for p in (packed[:8], packed[8:12], packed[12:16])) + "".join(
             packed[i + 1] + packed[i] for i in range(16, 32, 2))
@@ -118,7 +136,6 @@ class InstallTest(WineTestCase):
         shortcuts = self.shortcuts(case)
         self.assertEqual(len(shortcuts), 1, shortcuts)
         # The link's target, as its local base path holds it.
-        target = self.program_folder(case, arch) + r"\updstart.exe"
         self.assertIn(target.encode("ascii") + b"\0", shortcuts[0].read_bytes())
         return code
 
@@ -157,6 +174,7 @@ class InstallTest(WineTestCase):
             self.assertFalse(case.host_path(self.program_folder(case, last_arch)).exists(),
                              "the program's folder is left")
             self.assertEqual(self.entries(case), {})
+            self.assertIsNone(self.event_source(case))
             self.assertEqual(self.shortcuts(case), [])
             self.assertEqual(list(case.host_path(r"C:\windows\Installer").glob("{*}")), [])
 
