@@ -14,8 +14,7 @@ elseif(WIN32)
     ${CMAKE_SOURCE_DIR}/bench/baseline/baseline.rc)
   target_include_directories(bench_baseline PRIVATE
     ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/src/app/win32/resources)
-  target_compile_definitions(bench_baseline PRIVATE
-    UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0602)
+  target_compile_definitions(bench_baseline PRIVATE ${UPDSTART_WINDOWS_DEFINITIONS})
   # Static and stripped like the program only so that it runs in a bare
   # prefix and its size compares; the linker's own defaults stay as they are.
   target_compile_options(bench_baseline PRIVATE ${UPDSTART_WARNINGS} -O2)
@@ -24,8 +23,7 @@ elseif(WIN32)
   set_target_properties(bench_baseline PROPERTIES OUTPUT_NAME baseline)
 
   add_executable(startup_probe ${CMAKE_SOURCE_DIR}/bench/startup/StartupProbe.cpp)
-  target_compile_definitions(startup_probe PRIVATE
-    UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  target_compile_definitions(startup_probe PRIVATE ${UPDSTART_WINDOWS_DEFINITIONS})
   target_compile_options(startup_probe PRIVATE ${UPDSTART_WARNINGS})
   target_link_options(startup_probe PRIVATE -municode -static)
   target_link_libraries(startup_probe PRIVATE psapi)

@@ -218,10 +218,11 @@ class WineTestCase(unittest.TestCase):
             yield case, window
 
     @contextlib.contextmanager
-    def started(self, registry, config=None, label="", dpi=None, user_locale=None):
+    def started(self, registry, config=None, label="", dpi=None, user_locale=None, prepare=None):
         """(case, window dump) once every control answers; config is the bytes of updcfg.xml.
 
         user_locale is a Unix locale name; Wine takes the Windows user's locale from LC_ALL.
+        prepare(case) runs last before the program starts.
         """
         with self.new_case(label) as case:
             if user_locale:
@@ -235,6 +236,8 @@ class WineTestCase(unittest.TestCase):
             if dpi is not None:
                 case.set_dpi(dpi)
             case.seed_registry(registry)
+            if prepare:
+                prepare(case)
             case.start()
             case.wait_for_window()
             yield case, wait_for(lambda: full_look(case), 10, "a look with every control answering")

@@ -258,6 +258,21 @@ class FolderOptionTest(ProductTextsTestCase):
                 if picked:
                     self.assertTrue(case.host_path(picked).is_dir(), f"Wine has no {picked}")
 
+    def test_picker_without_the_shell(self):
+        """Without shell32 there is no picker, and the debug line names that library and its error."""
+        def without_shell32(case):
+            case.record_debug_output()
+            case.env["WINEDLLOVERRIDES"] += ";shell32=d"
+
+        with self.started(product("Nordavin Antivirus"), None, "no-shell", prepare=without_shell32) as (
+                case, window):
+            case.call("click", OPTION3)
+            lines = wait_for(case.debug_lines, 10, "the debug line")
+            # 126: the module was not found, read before ole32.dll loaded after it.
+            self.assertEqual(len(lines), 1, lines)
+            self.assertRegex(lines[0], r"^updstart: could not open the folder picker: shell32\.dll: error 126: ")
+            self.assertFalse(case.call("dialogs")["dialogs"])
+
 
 if __name__ == "__main__":
     unittest.main()

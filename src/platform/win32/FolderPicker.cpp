@@ -19,9 +19,14 @@ using UniqueItemList = UniqueHandle<PIDLIST_ABSOLUTE, &FreeItemList>;
 std::wstring BrowseForFolder(HWND owner, std::wstring_view prompt, std::uint32_t flags) {
   const ShellFunctions& shell = Shell();
   if (!shell.browse || !shell.path_from_list || !shell.free) {
-    // The user chose the folder option and sees no picker: say why.
-    ReportFailure(L"could not open the folder picker", L"shell32.dll, ole32.dll",
-                  shell.load_error != ERROR_SUCCESS ? shell.load_error : ERROR_PROC_NOT_FOUND);
+    // The user chose the folder option and sees no picker: say why, and of
+    // which library. With both loaded, one lacks a function.
+    if (shell.failed_library) {
+      ReportFailure(L"could not open the folder picker", shell.failed_library, shell.load_error);
+    } else {
+      ReportFailure(L"could not open the folder picker", shell.free ? L"shell32.dll" : L"ole32.dll",
+                    ERROR_PROC_NOT_FOUND);
+    }
     return {};
   }
   const std::wstring title(prompt);

@@ -4,9 +4,19 @@
 
 namespace updstart::win32 {
 
-ShellFunctions::ShellFunctions()
-    : shell(LoadSystemLibrary(L"shell32.dll")), com(LoadSystemLibrary(L"ole32.dll")) {
-  if (!shell || !com) load_error = GetLastError();
+ShellFunctions::ShellFunctions() {
+  // Each error is read right after its load: the next load may change it.
+  const auto load = [this](const wchar_t* dll_name) {
+    UniqueModule module = LoadSystemLibrary(dll_name);
+    if (!module && !failed_library) {
+      const DWORD error = GetLastError();
+      failed_library = dll_name;
+      load_error = error != ERROR_SUCCESS ? error : ERROR_MOD_NOT_FOUND;
+    }
+    return module;
+  };
+  shell = load(L"shell32.dll");
+  com = load(L"ole32.dll");
   browse = SystemFunction<Browse>(shell.get(), "SHBrowseForFolderW");
   path_from_list = SystemFunction<PathFromList>(shell.get(), "SHGetPathFromIDListEx");
   execute = SystemFunction<Execute>(shell.get(), "ShellExecuteExW");

@@ -26,7 +26,9 @@ struct ShellFunctions {
   PathFromList path_from_list = nullptr;
   Execute execute = nullptr;
   Free free = nullptr;
-  // Why a library could not be loaded, for the failure report.
+  // The first library that could not be loaded, and why, for the failure
+  // report; null and ERROR_SUCCESS when both loaded.
+  const wchar_t* failed_library = nullptr;
   DWORD load_error = ERROR_SUCCESS;
 };
 
