@@ -23,7 +23,8 @@ struct AnsiText {
 // character is ASCII with a zero byte beside it is UTF-16; any other file is
 // UTF-8 if it is valid UTF-8 from start to end, and otherwise read in the ANSI
 // code page, all of it. Deciding once for the whole file, in a pass of its
-// own, means no character is ever read in two encodings.
+// own, means no character is ever read in two encodings. UTF-8, also as the
+// ANSI code page, is decoded here, with a U+FFFD for what is not UTF-8.
 class TextDecoder {
  public:
   // `utf8`: whether a file without a mark that is not UTF-16 is UTF-8.
