@@ -22,6 +22,7 @@ class FileSource : public updstart::ByteSource {
   std::size_t Read(std::span<unsigned char> buffer) override {
     return std::fread(buffer.data(), 1, buffer.size(), file_);
   }
+  bool Rewind() override { return std::fseek(file_, 0, SEEK_SET) == 0; }
 
  private:
   std::FILE* file_;

@@ -26,6 +26,8 @@ class ByteSource {
   virtual ~ByteSource() = default;
   // Up to buffer.size() bytes; 0 at the end of the file or on a read error.
   virtual std::size_t Read(std::span<unsigned char> buffer) = 0;
+  // Back to the start, for another pass; false when the file cannot go back.
+  virtual bool Rewind() = 0;
 };
 
 // How the system's ANSI code page builds its characters out of bytes: what a

@@ -7,15 +7,19 @@ namespace updstart {
 
 namespace {
 
-constexpr std::size_t kChunkBytes = std::size_t{16} * 1024;
 constexpr const wchar_t* kFieldEnds = L",\r\n";
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 }  // namespace
 
+// The encoding is decided in a pass of its own, and the file is then read
+// from its start again: to hold the file meanwhile would take memory that
+// grows with it. A file that cannot go back to its start gives no fields.
 ConfigFieldReader::ConfigFieldReader(ByteSource& source, AnsiText ansi)
-    : source_(source), decoder_(std::move(ansi)) {}
+    : source_(source),
+      decoder_(std::move(ansi), IsUtf8(source)),
+      decoder_finished_(!source.Rewind()) {}
 
 bool ConfigFieldReader::Fill() {
   text_.clear();

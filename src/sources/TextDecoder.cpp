@@ -1,20 +1,11 @@
 #include "sources/TextDecoder.h"
 
 #include <algorithm>
+#include <array>
 
 namespace updstart {
 
 namespace {
-
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-// Bytes of multi-byte UTF-8 characters are decoded once an ASCII byte follows
-// them, or when there are more of them than this. Should the file turn out not
-// to be UTF-8 among them, they are decoded again in the ANSI code page from
-// just after that ASCII byte: a character ends there in every code page (no
-// code page opens a character with an ASCII byte), so none is split. Text
-// with thousands of bytes of valid UTF-8 in a row is UTF-8.
-constexpr std::size_t kLongestHeldRun = 4096;
 
 // Length of the UTF-8 sequence a lead byte opens, and the range its second
 // byte must fall in (which rules out overlong forms and surrogates); 0 for a
@@ -36,21 +27,9 @@ Utf8Lead LeadOf(unsigned char byte) {
   return {0, 0, 0};
 }
 
-constexpr std::size_t kIncomplete = static_cast<std::size_t>(-1);
-
-// The length of the UTF-8 sequence at `at`: 0 when the bytes there are not
-// one, kIncomplete when they could still become one with more bytes.
-std::size_t SequenceAt(std::span<const unsigned char> bytes, std::size_t at) {
-  const Utf8Lead lead = LeadOf(bytes[at]);
-  if (lead.length == 0) return 0;
-  const std::size_t available = std::min(lead.length, bytes.size() - at);
-  if (available >= 2 && (bytes[at + 1] < lead.second_min || bytes[at + 1] > lead.second_max)) {
-    return 0;
-  }
-  for (std::size_t k = 2; k < available; ++k) {
-    if (!IsContinuation(bytes[at + k])) return 0;
-  }
-  return available < lead.length ? kIncomplete : lead.length;
+// Whether `byte` can be byte `k` (from 0) of the sequence `lead` opens.
+bool Fits(const Utf8Lead& lead, std::size_t k, unsigned char byte) {
+  return k == 1 ? byte >= lead.second_min && byte <= lead.second_max : (byte & 0xC0) == 0x80;
 }
 
 // A plain loop into room made beforehand, which the compiler turns into wide
@@ -63,6 +42,16 @@ void WidenAscii(std::span<const unsigned char> ascii, std::wstring& out) {
 }
 
 }  // namespace
+
+bool IsUtf8(ByteSource& source) {
+  TextDecoder probe({}, true);
+  std::array<unsigned char, kChunkBytes> chunk;
+  std::wstring text;
+  for (std::size_t read = 0; !probe.broken() && (read = source.Read(chunk)) > 0; text.clear())
+    probe.Decode(std::span<const unsigned char>(chunk.data(), read), text);
+  probe.Finish(text);
+  return !probe.broken();
+}
 
 void AppendCodePoint(char32_t code_point, std::wstring& out) {
   if constexpr (sizeof(wchar_t) == 2) {
@@ -85,20 +74,26 @@ void TextDecoder::Finish(std::wstring& out) { DecodePending(out, true); }
 
 void TextDecoder::DecodePending(std::wstring& out, bool at_end) {
   if (encoding_ == Encoding::Unknown) DetectEncoding(at_end);
+  std::size_t used = pending_.size();
   switch (encoding_) {
     case Encoding::Unknown:
-      break;
+      return;
     case Encoding::Utf8:
-      DecodeUtf8(out, at_end);
+      used = DecodeUtf8(out, at_end);
       break;
     case Encoding::Utf16Le:
     case Encoding::Utf16Be:
-      DecodeUtf16(out, at_end);
+      used = DecodeUtf16(out, at_end);
       break;
     case Encoding::Ansi:
-      DecodeAnsi(out, at_end);
+      if (ansi_.shape.kind == AnsiCodePageShape::Kind::DoubleByte) {
+        used = DecodeDoubleByte(out, at_end);
+      } else {
+        ConvertAnsi(0, used, out);
+      }
       break;
   }
+  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(used));
 }
 
 void TextDecoder::DetectEncoding(bool at_end) {
@@ -122,15 +117,21 @@ void TextDecoder::DetectEncoding(bool at_end) {
   } else if (b.size() >= 2 && b[0] == 0 && b[1] != 0 && b[1] < 0x80) {
     encoding_ = Encoding::Utf16Be;
   } else {
-    encoding_ = Encoding::Utf8;
+    // UTF-8 as the ANSI code page is decoded here, not by the system: its
+    // converter, handed a piece that ends inside a sequence, may let the
+    // sequence swallow the bytes after it, a delimiter among them.
+    const bool utf8_page = ansi_.shape.kind == AnsiCodePageShape::Kind::Utf8;
+    encoding_ = utf8_ || utf8_page ? Encoding::Utf8 : Encoding::Ansi;
   }
   pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(mark_length));
 }
 
-void TextDecoder::DecodeUtf8(std::wstring& out, bool at_end) {
+// What is not UTF-8 becomes U+FFFD, one for each longest start of a sequence
+// that goes no further, as Windows and the Unicode standard replace it: a
+// byte that cannot go on a sequence is never taken into one, so ASCII
+// delimiters always stay.
+std::size_t TextDecoder::DecodeUtf8(std::wstring& out, bool at_end) {
   const std::span<const unsigned char> bytes(pending_);
-  std::size_t held = 0;                // where the multi-byte characters held back begin
-  std::size_t held_text = out.size();  // and where their text begins
   std::size_t i = 0;
   while (i < bytes.size()) {
     if (bytes[i] < 0x80) {
@@ -138,38 +139,31 @@ void TextDecoder::DecodeUtf8(std::wstring& out, bool at_end) {
       std::size_t end = i + 1;
       while (end < bytes.size() && bytes[end] < 0x80) ++end;
       WidenAscii(bytes.subspan(i, end - i), out);
-      held = i = end;
-      held_text = out.size();
+      i = end;
       continue;
     }
-    const std::size_t length = SequenceAt(bytes, i);
-    if (length == kIncomplete && !at_end) break;  // the rest arrives with the next chunk
-    if (length == 0 || length == kIncomplete) {
-      // Not UTF-8 after all: the rest of the file is in the ANSI code page.
-      out.resize(held_text);
-      pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(held));
-      encoding_ = Encoding::Ansi;
-      DecodeAnsi(out, at_end);
-      return;
+    const Utf8Lead lead = LeadOf(bytes[i]);
+    std::size_t length = std::min<std::size_t>(lead.length, 1);
+    while (length < lead.length && i + length < bytes.size() &&
+           Fits(lead, length, bytes[i + length]))
+      ++length;
+    if (lead.length > 0 && length == lead.length) {
+      char32_t code_point = bytes[i] & (0xFF >> (length + 1));
+      for (std::size_t k = 1; k < length; ++k)
+        code_point = (code_point << 6) | (bytes[i + k] & 0x3F);
+      AppendCodePoint(code_point, out);
+    } else if (i + length == bytes.size() && !at_end) {
+      break;  // the next chunk may finish it
+    } else {
+      out.push_back(L'\xFFFD');
+      broken_ = true;
     }
-    char32_t code_point = bytes[i] & (0xFF >> (length + 1));
-    for (std::size_t k = 1; k < length; ++k) code_point = (code_point << 6) | (bytes[i + k] & 0x3F);
-    AppendCodePoint(code_point, out);
-    i += length;
-    if (i - held > kLongestHeldRun) {
-      held = i;
-      held_text = out.size();
-    }
+    i += std::max<std::size_t>(length, 1);
   }
-  if (at_end) {
-    held = i;
-  } else {
-    out.resize(held_text);  // decoded again with the next chunk
-  }
-  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(held));
+  return i;
 }
 
-void TextDecoder::DecodeUtf16(std::wstring& out, bool at_end) {
+std::size_t TextDecoder::DecodeUtf16(std::wstring& out, bool at_end) const {
   const bool little = encoding_ == Encoding::Utf16Le;
   auto unit_at = [&](std::size_t i) -> char32_t {
     return little ? (pending_[i] | (pending_[i + 1] << 8)) : ((pending_[i] << 8) | pending_[i + 1]);
@@ -191,54 +185,39 @@ void TextDecoder::DecodeUtf16(std::wstring& out, bool at_end) {
     AppendCodePoint(unit, out);
     i += 2;
   }
-  if (at_end) i = pending_.size();  // a lone last byte is no character
-  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(i));
+  return at_end ? pending_.size() : i;  // a lone last byte is no character
 }
 
-// pending_ always starts between two characters. It is converted up to the
-// last point known to be one too, so that no conversion splits a character.
-void TextDecoder::DecodeAnsi(std::wstring& out, bool at_end) {
+// The file is read in the code page from its first byte, so pending_ always
+// starts between two characters, and the pairs found from there are the
+// code page's. It is converted up to the last point known to be between two
+// characters too, so that no conversion splits one.
+std::size_t TextDecoder::DecodeDoubleByte(std::wstring& out, bool at_end) const {
   const std::size_t size = pending_.size();
   std::size_t converted = 0;
-  std::size_t cut = size;
-  switch (ansi_.shape.kind) {
-    case AnsiCodePageShape::Kind::SingleByte:
-      break;
-    case AnsiCodePageShape::Kind::Utf8:
-      // A character cannot be longer than four bytes, and none goes on past
-      // a byte that opens another: only one of the last three bytes that
-      // could open a sequence can start a character the next chunk finishes.
-      for (std::size_t back = 1; !at_end && back <= 3 && back <= size; ++back) {
-        if (pending_[size - back] >= 0xC0) {
-          cut = size - back;
-          break;
-        }
-      }
-      break;
-    case AnsiCodePageShape::Kind::DoubleByte:
-      for (std::size_t i = 0; i < size; ++i) {
-        if (!ansi_.shape.lead_bytes[pending_[i]]) continue;
-        if (i + 1 == size) {
-          if (!at_end) cut = i;  // its second byte comes with the next chunk
-          break;
-        }
-        if (pending_[i + 1] < 0x40) {
-          // No code page pairs a lead byte with a byte below 0x40, the
-          // delimiters among them; converted apart, a lone lead byte cannot
-          // take one with it.
-          ConvertAnsi(converted, i + 1, out);
-          converted = i + 1;
-        } else {
-          ++i;
-        }
-      }
-      break;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (!ansi_.shape.lead_bytes[pending_[i]]) continue;
+    if (i + 1 == size) {
+      if (at_end) break;
+      ConvertAnsi(converted, i, out);
+      return i;  // its second byte comes with the next chunk
+    }
+    if (pending_[i + 1] < 0x40) {
+      // Our rule, not the code page's: a lead byte before a byte below 0x40,
+      // the delimiters among them, stands alone. Some converters (Wine's)
+      // would pair the two, and the field would lose its end; converted
+      // apart, a lone lead byte cannot take the delimiter with it.
+      ConvertAnsi(converted, i + 1, out);
+      converted = i + 1;
+    } else {
+      ++i;
+    }
   }
-  ConvertAnsi(converted, cut, out);
-  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(cut));
+  ConvertAnsi(converted, size, out);
+  return size;
 }
 
-void TextDecoder::ConvertAnsi(std::size_t from, std::size_t to, std::wstring& out) {
+void TextDecoder::ConvertAnsi(std::size_t from, std::size_t to, std::wstring& out) const {
   if (from < to)
     out += ansi_.convert(std::span<const unsigned char>(pending_.data() + from, to - from));
 }

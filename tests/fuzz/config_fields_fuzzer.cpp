@@ -1,7 +1,9 @@
-// The update configuration read field by field from arbitrary bytes. The
-// fields must not depend on how the file's bytes arrive: all at once, one at a
-// time, or in uneven pieces whose sizes come from the input itself. Every
-// field then goes through the default-source scan, whole and in pieces.
+// The update configuration read field by field from arbitrary bytes, with a
+// single-byte, a double-byte and the UTF-8 ANSI code page. The fields must not
+// depend on how the file's bytes arrive: all at once, one at a time, or in
+// uneven pieces whose sizes come from the input itself. No comma or line end
+// may be lost to a character in any code page. Every field then goes through
+// the default-source scan, whole and in pieces.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -29,6 +31,11 @@ class Pieces : public updstart::ByteSource {
     offset_ += count;
     return count;
   }
+  // The second pass meets other piece sizes than the first.
+  bool Rewind() override {
+    offset_ = 0;
+    return true;
+  }
 
  private:
   std::span<const std::uint8_t> data_;
@@ -38,17 +45,18 @@ class Pieces : public updstart::ByteSource {
 };
 
 // A double-byte code page in the manner of the East Asian ones: 0x81-0xFE
-// open a two-byte character whose second byte is 0x40-0xFE, never a line end
-// or a comma. If the reader ever cut a file inside such a pair, the pieces
-// would decode differently from the whole and the comparison below would fail.
+// open a two-byte character and take the next byte with them whatever it is,
+// a comma or line end included, as Wine's conversion does. If the reader ever
+// cut a file inside a pair, the pieces would decode differently from the
+// whole; if it ever handed over a lead byte with a delimiter after it, a field
+// would be lost.
 std::wstring DoubleByteCodePage(std::span<const unsigned char> bytes) {
   std::wstring text;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     unsigned char byte = bytes[i];
     if (byte < 0x81 || byte == 0xFF) {
       text.push_back(static_cast<wchar_t>(byte));
-    } else if (i + 1 < bytes.size() && bytes[i + 1] >= 0x40 && bytes[i + 1] != 0x7F &&
-               bytes[i + 1] != 0xFF) {
+    } else if (i + 1 < bytes.size()) {
       text.push_back(static_cast<wchar_t>(0x20000 + (byte << 8) + bytes[i + 1]));
       ++i;
     } else {
@@ -56,6 +64,49 @@ std::wstring DoubleByteCodePage(std::span<const unsigned char> bytes) {
     }
   }
   return text;
+}
+
+std::wstring SingleByteCodePage(std::span<const unsigned char> bytes) {
+  return std::wstring(bytes.begin(), bytes.end());
+}
+
+updstart::AnsiText CodePage(updstart::AnsiCodePageShape::Kind kind) {
+  updstart::AnsiText ansi{kind == updstart::AnsiCodePageShape::Kind::DoubleByte
+                              ? DoubleByteCodePage
+                              : SingleByteCodePage,
+                          {kind, {}}};
+  if (kind == updstart::AnsiCodePageShape::Kind::Utf8) {
+    // The reader decodes this code page itself; the system's converter never sees it.
+    ansi.convert = [](std::span<const unsigned char>) -> std::wstring { std::abort(); };
+  }
+  for (unsigned byte = 0x81; byte <= 0xFE; ++byte) ansi.shape.lead_bytes.set(byte);
+  return ansi;
+}
+
+// Without quotes, zero bytes or a UTF-16 mark, every comma and line end of
+// the bytes ends a field, whatever the encoding: none is part of a character.
+std::optional<std::size_t> FieldsByDelimiters(std::span<const std::uint8_t> data) {
+  if (data.size() >= 2 &&
+      ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF)))
+    return std::nullopt;
+  if (std::find(data.begin(), data.end(), '"') != data.end() ||
+      std::find(data.begin(), data.end(), 0) != data.end())
+    return std::nullopt;
+  if (data.size() >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF)
+    data = data.subspan(3);
+  std::size_t fields = 0;
+  bool content = false;  // since the last delimiter
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    const std::uint8_t byte = data[i];
+    if (byte == ',' || byte == '\r' || byte == '\n') {
+      ++fields;
+      content = false;
+      if (byte == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
+    } else if (byte != ' ' && byte != '\t') {
+      content = true;
+    }
+  }
+  return fields + (content ? 1 : 0);
 }
 
 class Collect : public updstart::FieldSink {
@@ -74,10 +125,9 @@ class Collect : public updstart::FieldSink {
 };
 
 std::vector<std::wstring> ReadFields(std::span<const std::uint8_t> data,
-                                     std::vector<std::size_t> sizes) {
+                                     std::vector<std::size_t> sizes,
+                                     const updstart::AnsiText& ansi) {
   Pieces source(data, std::move(sizes));
-  updstart::AnsiText ansi{DoubleByteCodePage, {updstart::AnsiCodePageShape::Kind::DoubleByte, {}}};
-  for (unsigned byte = 0x81; byte <= 0xFE; ++byte) ansi.shape.lead_bytes.set(byte);
   updstart::ConfigFieldReader reader(source, ansi);
   Collect fields;
   while (reader.NextField(fields)) {
@@ -141,10 +191,16 @@ void CheckField(const std::wstring& field, const std::vector<std::size_t>& sizes
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::span<const std::uint8_t> bytes(data, size);
-  const std::vector<std::wstring> whole = ReadFields(bytes, {bytes.size() + 1});
-  if (ReadFields(bytes, {1}) != whole) std::abort();
-  if (ReadFields(bytes, UnevenSizes(bytes)) != whole) std::abort();
   const std::vector<std::size_t> sizes = UnevenSizes(bytes);
-  for (const std::wstring& field : whole) CheckField(field, sizes);
+  const std::optional<std::size_t> field_count = FieldsByDelimiters(bytes);
+  using Kind = updstart::AnsiCodePageShape::Kind;
+  for (Kind kind : {Kind::SingleByte, Kind::DoubleByte, Kind::Utf8}) {
+    const updstart::AnsiText ansi = CodePage(kind);
+    const std::vector<std::wstring> whole = ReadFields(bytes, {bytes.size() + 1}, ansi);
+    if (ReadFields(bytes, {1}, ansi) != whole) std::abort();
+    if (ReadFields(bytes, sizes, ansi) != whole) std::abort();
+    if (field_count && whole.size() != *field_count) std::abort();
+    for (const std::wstring& field : whole) CheckField(field, sizes);
+  }
   return 0;
 }

@@ -21,6 +21,10 @@ class Chunks : public ByteSource {
     offset_ += count;
     return count;
   }
+  bool Rewind() override {
+    offset_ = 0;
+    return true;
+  }
 
  private:
   std::string data_;
@@ -55,35 +59,21 @@ std::wstring Cp936(std::span<const unsigned char> bytes) {
   return text;
 }
 
-// 65001 as the ANSI code page: UTF-8, each byte that begins no valid
-// sequence a U+FFFD.
-std::wstring Cp65001(std::span<const unsigned char> bytes) {
-  std::wstring text;
-  for (std::size_t i = 0; i < bytes.size();) {
-    const unsigned char b = bytes[i];
-    const std::size_t length = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
-    bool valid = length > 0 && i + length <= bytes.size();
-    for (std::size_t k = 1; valid && k < length; ++k) valid = (bytes[i + k] & 0xC0) == 0x80;
-    if (!valid) {
-      text.push_back(L'\xFFFD');
-      ++i;
-      continue;
-    }
-    char32_t code = length == 1 ? b : b & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (bytes[i + k] & 0x3F);
-    text.push_back(static_cast<wchar_t>(code));
-    i += length;
-  }
-  return text;
-}
-
 AnsiText Ansi1251() { return {Cp1251, {}}; }
 AnsiText Ansi936() {
   AnsiText ansi{Cp936, {AnsiCodePageShape::Kind::DoubleByte, {}}};
   for (unsigned b = 0x81; b <= 0xFE; ++b) ansi.shape.lead_bytes.set(b);
   return ansi;
 }
-AnsiText Ansi65001() { return {Cp65001, {AnsiCodePageShape::Kind::Utf8, {}}}; }
+// 65001 as the ANSI code page is the program's own to decode: the system's
+// converter must never see a piece of it.
+AnsiText Ansi65001() {
+  return {[](std::span<const unsigned char>) {
+            ADD_FAILURE() << "code page 65001 went through the converter";
+            return std::wstring();
+          },
+          {AnsiCodePageShape::Kind::Utf8, {}}};
+}
 
 // Gathers whole fields; the files here are small.
 class Collect : public FieldSink {
@@ -151,9 +141,12 @@ TEST(ConfigFieldReaderTest, EncodingsAreRecognised) {
   EXPECT_EQ(Fields(std::string("\xFE\xFF\0a\0,\x04\x1F", 8)), (V{L"a", L"П"}));
   EXPECT_EQ(Fields(std::string("a\0,\0b\0", 6)), (V{L"a", L"b"}));
   EXPECT_EQ(Fields(std::string("\0a\0,\0b", 6)), (V{L"a", L"b"}));
-  // Not UTF-8: the code page, from the first byte that breaks it.
+  // Not UTF-8 throughout: the whole file in the code page, also what came
+  // before the first byte that breaks it.
   EXPECT_EQ(Fields("ab,\xCF\xF0\xE8"), (V{L"ab", L"При"}));
-  EXPECT_EQ(Fields("\xD0\x9F,\xCF"), (V{L"П", L"П"}));
+  EXPECT_EQ(Fields("\xD0\x9F,\xCF"), (V{L"Р\x9F", L"П"}));
+  // The mark decides, whatever follows.
+  EXPECT_EQ(Fields("\xEF\xBB\xBF\xCF,x"), (V{L"\xFFFD", L"x"}));
   // A truncated sequence at the very end.
   EXPECT_EQ(Fields("a,\xD0"), (V{L"a", L"Р"}));
 }
@@ -162,10 +155,20 @@ TEST(ConfigFieldReaderTest, NoCodePageSplitsACharacterOrTakesADelimiter) {
   auto pair = [](unsigned lead, unsigned trail) {
     return static_cast<wchar_t>(0x20000 + (lead << 8) + trail);
   };
-  // Valid UTF-8 up to C4: read again in the code page from the last ASCII
-  // byte, the four bytes are two characters and the comma stays a comma.
+  // Valid UTF-8 up to C4, but not UTF-8 as a whole: the four bytes are two
+  // characters of the code page and the comma stays a comma.
   EXPECT_EQ(Fields("k=\xE4\xAF\xB5\xC4,b", Ansi936()),
             (V{std::wstring(L"k=") + pair(0xE4, 0xAF) + pair(0xB5, 0xC4), L"b"}));
+  // So also after thousands of bytes of valid UTF-8, which must not be read
+  // as UTF-8 up to some point and in the code page from inside a character.
+  std::string utf8_run = "k=";
+  std::wstring paired = L"k=";
+  for (int i = 0; i < 3000; ++i) utf8_run += "\xE4\xB8\xAD\xE4\xB8\xAD";
+  for (std::size_t i = 2; i < utf8_run.size(); i += 2) {
+    paired +=
+        pair(static_cast<unsigned char>(utf8_run[i]), static_cast<unsigned char>(utf8_run[i + 1]));
+  }
+  EXPECT_EQ(Fields(utf8_run + "\x80,b", Ansi936()), (V{paired + L"\x80", L"b"}));
   // A lead byte right before a delimiter stands alone; long runs of
   // double-byte characters are cut between characters.
   EXPECT_EQ(Fields("\xFF\xC4,b\xC4\r\nc", Ansi936()), (V{L"\xFF\x30FB", L"b\x30FB", L"c"}));
@@ -177,11 +180,21 @@ TEST(ConfigFieldReaderTest, NoCodePageSplitsACharacterOrTakesADelimiter) {
     decoded += std::wstring{pair(0xB5, 0xC4), pair(0x81, 0x40)};
   }
   EXPECT_EQ(Fields(bytes + ",x", Ansi936()), (V{L"\xFF" + decoded, L"x"}));
-  // 65001 as the code page, after a byte that is not UTF-8.
+  // 65001 as the code page: one U+FFFD for each longest start of a sequence
+  // that goes no further, and never a delimiter taken into one.
   std::string chinese;
   for (int i = 0; i < 20000; ++i) chinese += "\xE4\xB8\xAD";
-  EXPECT_EQ(Fields("\xFF," + chinese + "\xF0\x9F,x", Ansi65001()),
-            (V{L"\xFFFD", std::wstring(20000, L'\x4E2D') + L"\xFFFD\xFFFD", L"x"}));
+  EXPECT_EQ(Fields("\xFF," + chinese + "\xF0\x9F,x\xE0\x80\xED\xA0\x80\xC2", Ansi65001()),
+            (V{L"\xFFFD", std::wstring(20000, L'\x4E2D') + L"\xFFFD",
+               L"x\xFFFD\xFFFD\xFFFD\xFFFD\xFFFD\xFFFD"}));
+  const std::wstring test_field = L"ftp://test-ftp.nordavin.example/test/ap\xFFFD";
+  EXPECT_EQ(Fields("ftp://test-ftp.nordavin.example/test/ap\xE0,\xC2", Ansi65001()),
+            (V{test_field, L"\xFFFD"}));
+  // The same with the comma the last byte of the first 16 KiB chunk.
+  const std::string head = "-ftp.nordavin.example/test/" + std::string(16354, 'x');
+  EXPECT_EQ(
+      Fields(head + "\xE0,\xC2update01.nordavin.example", Ansi65001()),
+      (V{std::wstring(head.begin(), head.end()) + L"\xFFFD", L"\xFFFDupdate01.nordavin.example"}));
 }
 
 TEST(ConfigFieldReaderTest, BinaryDataNeverStopsTheScan) {
@@ -198,7 +211,7 @@ TEST(ConfigFieldReaderTest, LongFieldsComeWholeAndBlanksAfterThemGo) {
             (V{std::wstring(line.size(), L'x'), std::wstring(line.size(), L'x') + L" ", L"tail"}));
 }
 
-// Text, a field of some hundreds of MiB made up as it is read, text.
+// Text, a field of some MiB made up as it is read, text.
 class HugeField : public ByteSource {
  public:
   HugeField(std::string before, const std::string& filler, std::size_t length, std::string after)
@@ -225,6 +238,11 @@ class HugeField : public ByteSource {
     }
     return count;
   }
+  bool Rewind() override {
+    part_ = 0;
+    offset_ = 0;
+    return true;
+  }
 
  private:
   std::string parts_[3];
@@ -234,7 +252,6 @@ class HugeField : public ByteSource {
 };
 
 TEST(ConfigFieldReaderTest, AHugeFieldIsReadInBoundedMemory) {
-  constexpr std::size_t kHuge = std::size_t{300} << 20;
   const std::string ending = "test-ftp.nordavin.example/test/ap\" weight=\"1\"/>\r\n";
   struct Case {
     const char* what;
@@ -250,13 +267,22 @@ TEST(ConfigFieldReaderTest, AHugeFieldIsReadInBoundedMemory) {
         Case{"936", "\xFF<s url=\"", "\xB5\xC4", Ansi936(), static_cast<wchar_t>(0x2B5C4)},
         Case{"65001", "\xFF<s url=\"", "\xE4\xB8\xAD", Ansi65001(), L'\x4E2D'}}) {
     SCOPED_TRACE(c.what);
-    HugeField source(c.before, c.filler, kHuge, ending);
-    testing::ResetHeapPeak();
-    const std::size_t before = testing::HeapInUse();
-    SourceReport report = ReadSourceReport(source, c.ansi, L"en-US");
-    EXPECT_LT(testing::HeapPeak() - before, std::size_t{1} << 20);
-    EXPECT_TRUE(report.test_server);
-    EXPECT_EQ(report.channel, std::wstring(SourceFieldScan::kLongestChannel, c.filler_text));
+    // The peak must not grow with the field: the same at 1.5 and at 6 MiB
+    // (whole characters of every filler).
+    const std::size_t sizes[2] = {std::size_t{3} << 19, std::size_t{3} << 21};
+    std::size_t peaks[2] = {};
+    for (int k : {0, 1}) {
+      HugeField source(c.before, c.filler, sizes[k], ending);
+      testing::ResetHeapPeak();
+      const std::size_t before = testing::HeapInUse();
+      SourceReport report = ReadSourceReport(source, c.ansi, L"en-US");
+      peaks[k] = testing::HeapPeak() - before;
+      EXPECT_TRUE(report.test_server);
+      // Compared whole, not printed: the text runs to 32,768 characters.
+      EXPECT_TRUE(report.channel == std::wstring(SourceFieldScan::kLongestChannel, c.filler_text));
+    }
+    EXPECT_LE(peaks[1], peaks[0]);
+    EXPECT_LT(peaks[1], std::size_t{1} << 20);
   }
 }
 

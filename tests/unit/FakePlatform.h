@@ -18,6 +18,7 @@ class FakePlatform : public Platform {
   std::map<std::wstring, Values, std::less<>> registry;
   std::wstring command_line;
   std::map<std::wstring, std::string, std::less<>> files;  // path -> bytes
+  AnsiCodePageShape ansi_shape;                            // single-byte: AnsiToText decodes it
   std::vector<std::wstring> folder_choices;                // what the picker returns, in turn
   std::vector<std::wstring> picker_prompts;
 
@@ -102,7 +103,7 @@ class FakePlatform : public Platform {
     return text;
   }
 
-  AnsiCodePageShape AnsiShape() override { return {}; }
+  AnsiCodePageShape AnsiShape() override { return ansi_shape; }
 
   std::optional<float> LocaleNumber(std::wstring_view text) override {
     locale_number_requests.emplace_back(text);
@@ -140,6 +141,10 @@ class FakePlatform : public Platform {
       std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(offset_), count, buffer.begin());
       offset_ += count;
       return count;
+    }
+    bool Rewind() override {
+      offset_ = 0;
+      return true;
     }
 
    private:

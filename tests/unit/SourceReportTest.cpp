@@ -53,9 +53,12 @@ struct Loaded {
   const WindowState& state() const { return form->state(); }
 };
 
-std::unique_ptr<Loaded> Load(std::optional<std::string> config, const wchar_t* locale = L"en-US",
-                             const wchar_t* data_root = L"D:\\Data Root") {
+std::unique_ptr<Loaded> Load(
+    std::optional<std::string> config, const wchar_t* locale = L"en-US",
+    const wchar_t* data_root = L"D:\\Data Root",
+    AnsiCodePageShape::Kind code_page = AnsiCodePageShape::Kind::SingleByte) {
   auto l = std::make_unique<Loaded>();
+  l->platform.ansi_shape.kind = code_page;
   l->platform.registry[L"SOFTWARE\\NordavinLab\\protected\\TVX8\\environment"] = {
       {L"ProductRoot", L"C:\\P"}, {L"DataRoot", data_root}, {L"Localization", locale}};
   if (config) l->platform.files[std::wstring(data_root) + L"\\Data\\updcfg.xml"] = *config;
@@ -107,6 +110,12 @@ TEST(SourceReportTest, TestServerOpensOnTheTestList) {
     EXPECT_EQ(Load(kTestLine, russian)->state()[ControlName::Label7].caption,
               L"Источник обновления по умолчанию: тестовые сервера ЛН");
   }
+  // Under code page 65001 the comma after a cut sequence still ends the field.
+  EXPECT_EQ(Load("ftp://test-ftp.nordavin.example/test/ap\xE0,\xC2", L"en-US", L"D:\\Data Root",
+                 AnsiCodePageShape::Kind::Utf8)
+                ->state()[ControlName::Label6]
+                .caption,
+            L"tp://test-ftp.nordavin.example/t");
 }
 
 TEST(SourceReportTest, TheLastMatchingFieldDecidesAndRedStays) {
@@ -122,6 +131,18 @@ TEST(SourceReportTest, TheLastMatchingFieldDecidesAndRedStays) {
   EXPECT_EQ(reverse->state()[ControlName::Label7].caption,
             L"Default update source: Nordavin Lab test servers");
   EXPECT_EQ(reverse->state().combo.items.size(), 12u);
+
+  // Under code page 65001 a sequence cut short by a comma, the comma the
+  // last byte of the first 16 KiB read, and another at the end: two fields.
+  const std::string test_field = "-ftp.nordavin.example/test/" + std::string(16354, 'x');
+  auto cut = Load(test_field + "\xE0,\xC2update01.nordavin.example", L"en-US", L"D:\\Data Root",
+                  AnsiCodePageShape::Kind::Utf8);
+  const WindowState& c = cut->state();
+  EXPECT_EQ(c[ControlName::Label7].caption, L"Default update source: regular Nordavin Lab servers");
+  EXPECT_EQ(c[ControlName::Label7].text_color, kPureRed);
+  EXPECT_TRUE(c[ControlName::Label6].caption ==
+              RulesChannel(std::wstring(test_field.begin(), test_field.end()) + L"\xFFFD"));
+  EXPECT_TRUE(c[ControlName::Option1].value);
 }
 
 TEST(SourceReportTest, ChannelExtraction) {

@@ -8,8 +8,8 @@ import subprocess
 import unittest
 
 import rig
-from common import (COMBO1, COMMAND1, FAILURE_TEXT_EN, LABEL3, LABEL4, LABEL6, LABEL7, PROBE_KEYS,
-                    WineTestCase, control, log_lines, updater)
+from common import (COMBO1, COMMAND1, FAILURE_TEXT_EN, LABEL3, LABEL4, LABEL6, LABEL7, OPTION1,
+                    PROBE_KEYS, ClientPixels, WineTestCase, control, log_lines, updater)
 from rig import wait_for
 
 REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ, REG_QWORD = 1, 2, 3, 4, 7, 11
@@ -269,6 +269,26 @@ class ConfigFileTest(BadInputTestCase):
             with self.subTest(label):
                 config.write_bytes(before + TEST_SERVER_FIELD.encode() + b"\r\n")
                 self.assert_report(case, CHANNEL)
+        case.env["LC_ALL"] = "hi_IN.UTF-8"  # code page 65001, UTF-8, which Wine's converter
+        # would let a sequence cut short at the end of a piece swallow the comma after it.
+        cut = b"\xe0,\xc2"
+        with self.subTest("cut_sequence_65001"):
+            # No "=", no "weight": the channel is the field from its second character, all but
+            # its last seven; the field ends in U+FFFD for E0.
+            config.write_bytes(LAST_CHANNEL.encode() + cut)
+            self.assert_report(case, (LAST_CHANNEL + "\ufffd")[1:-7])
+        with self.subTest("cut_sequence_at_16_KiB_65001"):
+            # The comma is the last byte of the first 16 KiB read: the test field, then the
+            # regular one, which takes the report but leaves it red and the test list shown.
+            head = "-ftp.nordavin.example/test/" + "x" * 16354
+            config.write_bytes(head.encode() + cut + b"update01.nordavin.example")
+            with self.running(case) as window:
+                self.assertEqual((control(window, LABEL7)["text"], control(window, LABEL6)["text"]),
+                                 (REGULAR_REPORT, (head + "\ufffd")[1:-7]))
+                self.assertEqual(control(window, OPTION1)["check"], 1)
+                red = [p for p in ClientPixels(case, window).inside(LABEL7)
+                       if p[0] > 150 and p[1] < 90 and p[2] < 90]
+                self.assertGreater(len(red), 20, "the report is not red")
 
     def test_huge_files(self):
         case = self.installed_case()

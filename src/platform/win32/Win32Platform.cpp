@@ -125,6 +125,9 @@ class FileSource : public ByteSource {
     if (!ReadFile(file_.get(), buffer.data(), wanted, &read, nullptr)) return 0;
     return read;
   }
+  bool Rewind() override {
+    return SetFilePointerEx(file_.get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN) != 0;
+  }
 
  private:
   UniqueKernelHandle file_;
