@@ -1,13 +1,13 @@
-# clang in place of GCC, for the target, the mingw-w64 headers and the
-# libraries that the GCC toolchain file just named: a second compiler's
-# warnings over the very same project, so whatever the project adds to the
-# Windows build is compiled by both. It stays close to what MSVC would be
-# given (standard C++ and the documented API), but it is not a shipped build.
+# clang in place of GCC, for the target, headers and libraries that the GCC
+# toolchain file just named: a second compiler over the very same project, so
+# that whatever the project adds to the Windows build is compiled by both. Not
+# a shipped build.
 #
-# Debian's clang finds the mingw-w64 headers and libraries under the sysroot,
-# but not the GCC folder that holds libstdc++ and the start-up objects (its
-# name, "12-win32", is not a version to clang), so that folder is asked of
-# the GCC driver and handed over as system headers.
+# With the sysroot, clang finds the mingw-w64 headers and libraries and leaves
+# the host's /usr/include out of the search. It does not find the GCC folder
+# that holds libstdc++ and the start-up objects (its name, "12-win32", is not
+# a version to clang), so that folder is asked of the GCC driver and handed
+# over as system headers.
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-libgcc-file-name
                 OUTPUT_VARIABLE updstart_libgcc OUTPUT_STRIP_TRAILING_WHITESPACE
                 RESULT_VARIABLE updstart_failed)
