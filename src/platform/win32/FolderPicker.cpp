@@ -20,7 +20,8 @@ std::wstring BrowseForFolder(HWND owner, std::wstring_view prompt, std::uint32_t
   const ShellFunctions& shell = Shell();
   if (!shell.browse || !shell.path_from_list || !shell.free) {
     // The user chose the folder option and sees no picker: say why.
-    ReportFailure(L"could not open the folder picker", L"shell32.dll, ole32.dll",
+    ReportFailure(EventId::FolderPickerNotOpened, L"could not open the folder picker",
+                  L"shell32.dll, ole32.dll",
                   shell.load_error != ERROR_SUCCESS ? shell.load_error : ERROR_PROC_NOT_FOUND);
     return {};
   }
