@@ -48,8 +48,8 @@ class FakePlatform : public Platform {
   };
   std::vector<Event> events;
   ProcessEnd process_end{true, 0, 42};  // what WaitForLastStarted answers
-  std::vector<std::uint32_t> wait_limits;
-  // Sleeps and starts in the order they happened: "sleep 30000", "start".
+  // Sleeps, starts and waits in the order they happened: "sleep 30000",
+  // "start", "wait 60000".
   std::vector<std::wstring> timeline;
   std::vector<TrayMessage> tray_requests;
   // How the user's locale reads texts as numbers; any other text is none.
@@ -87,7 +87,6 @@ class FakePlatform : public Platform {
 
   ProcessEnd WaitForLastStarted(std::uint32_t limit_ms) override {
     timeline.push_back(L"wait " + std::to_wstring(limit_ms));
-    wait_limits.push_back(limit_ms);
     return process_end;
   }
 
