@@ -82,7 +82,8 @@ int Form1::AwaitUpdater(std::uint32_t pid, std::uint32_t limit_minutes) {
     platform_.WriteEvent(EventId::UpdaterSucceeded, strings);
     return kExitUpdaterSucceeded;
   }
-  // The updater's own codes are its vendor's to define: passed on as they are.
+  // The updater's own codes are its vendor's to define: recorded as they are,
+  // and the run ends with one code of its own for them all.
   platform_.WriteEvent(EventId::UpdaterFailed, strings);
   platform_.WriteDebugLine(L"the updater ended with exit code " + strings[0] + L" after " +
                            strings[1] + L" seconds");
