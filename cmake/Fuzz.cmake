@@ -26,4 +26,5 @@ updstart_add_fuzzer(config_fields_fuzzer ${src}/sources/ConfigFieldReader.cpp
                     ${src}/sources/TextDecoder.cpp ${src}/sources/DefaultSource.cpp
                     ${src}/product/LanguageTests.cpp ${src}/shared/Wildcard.cpp)
 updstart_add_fuzzer(command_line_fuzzer ${src}/app/CommandLine.cpp)
-updstart_add_fuzzer(quote_source_fuzzer ${src}/launch/UpdateCommand.cpp)
+updstart_add_fuzzer(quote_source_fuzzer ${src}/launch/UpdateCommand.cpp
+                    ${src}/shared/WindowsArguments.cpp)

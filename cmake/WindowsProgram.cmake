@@ -16,6 +16,25 @@ target_include_directories(updstart PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(updstart PRIVATE ${UPDSTART_WINDOWS_DEFINITIONS})
 target_link_libraries(updstart PRIVATE updstart_core comctl32)
 
+# The event log's message table: windmc (mc.exe with MSVC) turns the .mc into
+# a .rc and its .bin, which the program's .rc includes.
+set(UPDSTART_MESSAGES ${CMAKE_SOURCE_DIR}/src/app/win32/resources/EventMessages.mc)
+set(UPDSTART_MESSAGES_DIR ${CMAKE_CURRENT_BINARY_DIR}/messages)
+if(MSVC)
+  find_program(UPDSTART_MESSAGE_COMPILER mc REQUIRED)
+else()
+  find_program(UPDSTART_MESSAGE_COMPILER NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-windmc windmc REQUIRED)
+endif()
+add_custom_command(
+  OUTPUT ${UPDSTART_MESSAGES_DIR}/EventMessages.rc ${UPDSTART_MESSAGES_DIR}/MSG00409.bin
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${UPDSTART_MESSAGES_DIR}
+  COMMAND ${UPDSTART_MESSAGE_COMPILER} -h ${UPDSTART_MESSAGES_DIR} -r ${UPDSTART_MESSAGES_DIR} ${UPDSTART_MESSAGES}
+  DEPENDS ${UPDSTART_MESSAGES}
+  VERBATIM)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/win32/resources/updstart.rc PROPERTIES
+  OBJECT_DEPENDS "${UPDSTART_MESSAGES_DIR}/EventMessages.rc;${UPDSTART_MESSAGES_DIR}/MSG00409.bin")
+target_include_directories(updstart PRIVATE ${UPDSTART_MESSAGES_DIR})
+
 if(MSVC)
   target_compile_options(updstart_core PRIVATE /guard:cf)
   target_compile_options(updstart PRIVATE ${UPDSTART_WARNINGS} /GS /guard:cf)
@@ -24,7 +43,9 @@ if(MSVC)
 else()
   # Hardening: ASLR with relocations kept, NX, a stack protector linked in
   # statically, and no dependency on any DLL but Windows' own.
-  set(UPDSTART_HARDENING_COMPILE -fstack-protector-strong)
+  # No exceptions: the program catches none (src/app/win32/RuntimeTrims.cpp),
+  # so the clean-up paths that unwinding would take are never needed.
+  set(UPDSTART_HARDENING_COMPILE -fstack-protector-strong -fno-exceptions)
   set(UPDSTART_HARDENING_LINK -municode -static -static-libgcc -static-libstdc++
       -fstack-protector-strong -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware -Wl,--gc-sections -s)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)

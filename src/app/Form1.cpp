@@ -4,6 +4,8 @@
 #include "app/AppIdentity.h"
 #include "app/CommandLine.h"
 #include "app/ExitCodes.h"
+#include "app/RunOptions.h"
+#include "app/Usage.h"
 #include "app/Version.h"
 #include "product/Detection.h"
 #include "product/LanguageTests.h"
@@ -24,13 +26,30 @@ std::optional<int> Form1::Form_Load() {
                      DecimalText(UPDSTART_VERSION_REVISION);
 
   sArgs_ = SplitArguments(platform_.CommandLine()).args;
+  const RunOptions options = ReadRunOptions(sArgs_);
+  if (options.usage) {
+    platform_.ShowMessage(kUsage, window_.caption, MessageIcon::Information);
+    return kExitUsageShown;
+  }
+  const bool unattended = WildcardMatch(sArgs_, L"*silent*");
+  if (unattended && options.malformed) {
+    // Before the wait: a task that cannot run as meant says so at once.
+    platform_.WriteEvent(EventId::MalformedArgument, std::span(&*options.malformed, 1));
+    platform_.WriteDebugLine(L"malformed argument, nothing was run: " + *options.malformed);
+    return kExitMalformedArgument;
+  }
 
   window_[ControlName::Label4].caption.clear();
   window_[ControlName::Label5].visible = false;
 
   std::optional<ProductRecord> found = DetectProduct(platform_);
   if (!found) {
-    platform_.ShowCriticalMessage(L"Nordavin Antivirus was not found", kApplicationTitle);
+    const std::wstring not_found = L"Nordavin Antivirus was not found";
+    platform_.WriteEvent(EventId::ProductNotFound, std::span(&not_found, 1));
+    // A run that waits for a result is one that nobody watches.
+    if (!(unattended && options.wait_minutes)) {
+      platform_.ShowMessage(not_found, kApplicationTitle, MessageIcon::Critical);
+    }
     Form_Unload();
     return kExitProductNotFound;
   }
@@ -38,7 +57,7 @@ std::optional<int> Form1::Form_Load() {
 
   ShowProductTexts();
 
-  if (WildcardMatch(sArgs_, L"*silent*")) return RunUnattended();
+  if (unattended) return RunUnattended(options);
   count_();
   ReportDefaultSource();
   return std::nullopt;
@@ -112,7 +131,8 @@ void Form1::Label5_Click() {
   const std::wstring command = ProductUpdatesPageCommand(product_.sLocalization);
   const StartResult started = platform_.StartProcess(browser, command, WindowShow::Normal);
   if (!started.pid) {
-    platform_.ReportFailure(L"could not open the product-updates page",
+    platform_.ReportFailure(EventId::UpdatesPageNotOpened,
+                            L"could not open the product-updates page",
                             browser + L", command line " + command, started.error);
   }
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/RunOptions.h"
 #include "app/WindowState.h"
 #include "platform/Platform.h"
 #include "shared/ProductRecord.h"
@@ -44,8 +45,11 @@ class Form1 {
  private:
   void AddItem();
   void count_();
-  // The scheduled-task path: wait, start the updater, wait; the exit code.
-  int RunUnattended();
+  // The scheduled-task path: wait, start the updater, wait a fixed time or
+  // for the updater's end; the exit code.
+  int RunUnattended(const RunOptions& options);
+  // Waits for the updater that RunUnattended started; the exit code.
+  int AwaitUpdater(std::uint32_t pid, std::uint32_t limit_minutes);
   // Empties the source list with `removals` removals of its first entry.
   void RemoveSources(int removals);
   // The outdated notice, the detected-product line and the Russian texts.

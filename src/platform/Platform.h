@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/EventId.h"
+
 namespace updstart {
 
 // An open registry key; closed when the object goes.
@@ -51,6 +53,16 @@ struct StartResult {
   std::uint32_t error = 0;
 };
 
+// How a program that StartProcess started has ended, or that it still runs.
+struct ProcessEnd {
+  bool ended = false;
+  std::uint32_t exit_code = 0;
+  std::uint32_t seconds = 0;  // from its start to its end, or to the limit
+};
+
+// The icon of a message box.
+enum class MessageIcon { Critical, Information };
+
 // Notification-area requests, with the shell's numbers.
 enum class TrayMessage : std::uint32_t { Add = 0, Modify = 1, Delete = 2 };
 
@@ -65,8 +77,8 @@ class Platform {
   // 32-bit program sees; nullptr when it does not exist or cannot be opened.
   virtual std::unique_ptr<RegistryKey> OpenMachineKey(std::wstring_view sub_key) = 0;
 
-  // A modal box with the critical icon and one OK button.
-  virtual void ShowCriticalMessage(std::wstring_view text, std::wstring_view title) = 0;
+  // A modal box with one OK button.
+  virtual void ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) = 0;
 
   // Lets the user drag the main window as if its title bar had been pressed.
   virtual void BeginWindowMove() = 0;
@@ -79,6 +91,11 @@ class Platform {
   virtual StartResult StartProcess(std::wstring_view program, std::wstring_view command_line,
                                    WindowShow show) = 0;
 
+  // Waits until the program that StartProcess started last ends, at most
+  // `limit_ms`, and leaves it running at the limit. Messages that other
+  // programs send to every window are answered meanwhile, as in Sleep.
+  virtual ProcessEnd WaitForLastStarted(std::uint32_t limit_ms) = 0;
+
   // Starts `program` with `arguments` after its path through the system's
   // elevation prompt, owned by the main window; returns once the user has
   // answered, kErrorCancelled when they declined.
@@ -86,11 +103,20 @@ class Platform {
                                     WindowShow show) = 0;
 
   // Records a failure that the user cannot see, or sees without its reason,
-  // where an administrator's debug viewer finds it: one line with the
-  // program's name, what was being done, the command line or path it was done
-  // with (may be empty) and the Windows error as number and system text.
-  virtual void ReportFailure(std::wstring_view what, std::wstring_view subject,
+  // where an administrator finds it: one line in the debug output with the
+  // program's name, what failed, the command line or path it was done with
+  // (may be empty) and the Windows error as number and system text; and
+  // `event` in the Application log with the insertion strings subject, error
+  // number, system text and what.
+  virtual void ReportFailure(EventId event, std::wstring_view what, std::wstring_view subject,
                              std::uint32_t error) = 0;
+
+  // An event in the Application log under the program's own source. Never
+  // fails the run: when the log cannot be written, a debug line says why.
+  virtual void WriteEvent(EventId event, std::span<const std::wstring> strings) = 0;
+
+  // One line in the debug output, after the program's name.
+  virtual void WriteDebugLine(std::wstring_view text) = 0;
 
   // The system's Windows folder, where its own programs live (never a
   // Remote Desktop user's private one).

@@ -3,6 +3,7 @@ exploit mitigations, the manifest, the version record, the icon and imports.
 UPDSTART_WIN32_EXE and UPDSTART_WIN64_EXE name other files to check, such as
 a release's."""
 import os
+import re
 import struct
 import unittest
 
@@ -17,7 +18,11 @@ SYSTEM_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'advapi32.dll', 'comct
 DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, NO_SEH, TERMINAL_SERVER_AWARE = 0x40, 0x20, 0x100, 0x400, 0x8000
 RELOCS_STRIPPED = 0x1
 SECTION_EXECUTE, SECTION_WRITE = 0x20000000, 0x80000000
-RT_ICON, RT_GROUP_ICON, RT_MANIFEST = 3, 14, 24
+RT_ICON, RT_MESSAGETABLE, RT_GROUP_ICON, RT_MANIFEST = 3, 11, 14, 24
+# The published event numbers (README), each with the insertion strings the
+# program writes with it.
+EVENTS = {1000: 2, 1001: 2, 2001: 2, 3001: 2, 3002: 4, 3003: 1, 3004: 1, 3005: 4, 3006: 4, 3007: 4,
+          3008: 4}
 
 
 def resource_data(pe, type_id):
@@ -26,6 +31,20 @@ def resource_data(pe, type_id):
             leaf = entry.directory.entries[0].directory.entries[0].data.struct
             return pe.get_data(leaf.OffsetToData, leaf.Size)
     return None
+
+
+def messages(table):
+    """{message id: text} of a message table resource."""
+    found = {}
+    (blocks,) = struct.unpack_from('<I', table)
+    for block in range(blocks):
+        low, high, offset = struct.unpack_from('<III', table, 4 + 12 * block)
+        for message in range(low, high + 1):
+            length, flags = struct.unpack_from('<HH', table, offset)
+            text = table[offset + 4:offset + length]
+            found[message] = text.decode('utf-16-le' if flags & 1 else 'cp1252').rstrip('\0')
+            offset += length
+    return found
 
 
 class HardeningTest(unittest.TestCase):
@@ -95,6 +114,18 @@ class HardeningTest(unittest.TestCase):
         # One self-contained file: a separate language runtime alone would be
         # several times this.
         self.assertLessEqual(os.path.getsize(PROGRAMS['win32']), 200 * 1024)
+
+    def test_message_table_describes_every_published_event(self):
+        # The event log shows an event's description from here, by its number.
+        for arch, pe in self.programs:
+            with self.subTest(arch=arch):
+                table = messages(resource_data(pe, RT_MESSAGETABLE))
+                self.assertEqual(set(table), set(EVENTS))
+                for number, strings in EVENTS.items():
+                    used = {int(n) for n in re.findall(r'%([0-9]+)', table[number])}
+                    # The last string the program writes shows, and none that it never writes.
+                    self.assertLessEqual(used, set(range(1, strings + 1)), number)
+                    self.assertIn(strings, used, number)
 
     def test_icon_is_32_by_32_with_256_colours(self):
         for arch, pe in self.programs:

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandLine.h"
+#include "shared/WindowsArguments.h"
 
 namespace updstart {
 namespace {
@@ -32,6 +33,31 @@ TEST(CommandLineTest, ArgumentsFollowTheProgramToken) {
     ArgumentText split = SplitArguments(c.command_line);
     EXPECT_EQ(split.closing_quote, c.closing_quote) << "case " << (&c - cases);
     EXPECT_EQ(split.args, c.args) << "case " << (&c - cases);
+  }
+}
+
+TEST(CommandLineTest, ArgumentsSplitAsTheCRuntimeSplitsThem) {
+  struct Split {
+    const wchar_t* text;
+    std::vector<std::wstring> arguments;
+  };
+  const Split cases[] = {
+      {L"", {}},
+      {L" \t ", {}},
+      {L" silent\twait=5  ", {L"silent", L"wait=5"}},
+      {L"\"a b c\" d e", {L"a b c", L"d", L"e"}},
+      {L"\"ab\\\"c\" \"\\\\\" d", {L"ab\"c", L"\\", L"d"}},
+      {L"a\\\\\\b d\"e f\"g h", {L"a\\\\\\b", L"de fg", L"h"}},
+      {L"a\\\\\\\"b c d", {L"a\\\"b", L"c", L"d"}},
+      {L"a\\\\\\\\\"b c\" d e", {L"a\\\\b c", L"d", L"e"}},
+      // A doubled quote inside a quoted part stands for one and keeps it quoted.
+      {L"\"a\"\"b c\" d", {L"a\"b c", L"d"}},
+      {L"\"\" x", {L"", L"x"}},
+      {L"\"unclosed tail", {L"unclosed tail"}},
+      {L"\"source=\\\\srv\\share x\\\\\"", {L"source=\\\\srv\\share x\\"}},
+  };
+  for (const Split& c : cases) {
+    EXPECT_EQ(SplitWindowsArguments(c.text), c.arguments) << "case " << (&c - cases);
   }
 }
 

@@ -27,6 +27,7 @@ class FakePlatform : public Platform {
   struct Message {
     std::wstring text;
     std::wstring title;
+    MessageIcon icon;
   };
   std::vector<Message> messages;
   int window_moves = 0;
@@ -40,9 +41,16 @@ class FakePlatform : public Platform {
   std::vector<Start> elevated_starts;  // command_line holds the arguments alone
   std::uint32_t elevated_error = 0;
   std::uint32_t next_pid = 4000;
-  // "what|subject|error", one for each debug line.
-  std::vector<std::wstring> failure_reports;
-  // Sleeps and starts in the order they happened: "sleep 30000", "start".
+  // Every debug line: ReportFailure's what, or WriteDebugLine's text.
+  std::vector<std::wstring> debug_lines;
+  struct Event {
+    EventId id;
+    std::vector<std::wstring> strings;  // ReportFailure's: subject, error number
+  };
+  std::vector<Event> events;
+  ProcessEnd process_end{true, 0, 42};  // what WaitForLastStarted answers
+  // Sleeps, starts and waits in the order they happened: "sleep 30000",
+  // "start", "wait 60000".
   std::vector<std::wstring> timeline;
   std::vector<TrayMessage> tray_requests;
   // How the user's locale reads texts as numbers; any other text is none.
@@ -58,8 +66,8 @@ class FakePlatform : public Platform {
     return std::make_unique<Key>(*this, found->first, found->second);
   }
 
-  void ShowCriticalMessage(std::wstring_view text, std::wstring_view title) override {
-    messages.push_back({std::wstring(text), std::wstring(title)});
+  void ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) override {
+    messages.push_back({std::wstring(text), std::wstring(title), icon});
   }
 
   StartResult StartProcess(std::wstring_view program, std::wstring_view command_line,
@@ -78,10 +86,27 @@ class FakePlatform : public Platform {
     return {next_pid++, 0};
   }
 
-  void ReportFailure(std::wstring_view what, std::wstring_view subject,
+  ProcessEnd WaitForLastStarted(std::uint32_t limit_ms) override {
+    timeline.push_back(L"wait " + std::to_wstring(limit_ms));
+    return process_end;
+  }
+
+  void ReportFailure(EventId event, std::wstring_view what, std::wstring_view subject,
                      std::uint32_t error) override {
-    failure_reports.push_back(std::wstring(what) + L"|" + std::wstring(subject) + L"|" +
-                              std::to_wstring(error));
+    debug_lines.emplace_back(what);
+    events.push_back({event, {std::wstring(subject), std::to_wstring(error)}});
+  }
+
+  void WriteEvent(EventId event, std::span<const std::wstring> strings) override {
+    events.push_back({event, {strings.begin(), strings.end()}});
+  }
+
+  void WriteDebugLine(std::wstring_view text) override { debug_lines.emplace_back(text); }
+
+  std::vector<EventId> event_ids() const {
+    std::vector<EventId> ids;
+    for (const Event& event : events) ids.push_back(event.id);
+    return ids;
   }
 
   std::wstring WindowsFolder() override { return L"C:\\windows"; }

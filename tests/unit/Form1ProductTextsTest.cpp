@@ -93,17 +93,16 @@ TEST(Form1ProductTextsTest, LinkOpensTheVendorPageInTheFileBrowser) {
     EXPECT_EQ(l->platform.starts[0].program, L"C:\\windows\\explorer.exe");
     EXPECT_EQ(l->platform.starts[0].command_line, c.command);
     EXPECT_EQ(l->platform.starts[0].show, WindowShow::Normal);
-    EXPECT_TRUE(l->platform.failure_reports.empty());
+    EXPECT_TRUE(l->platform.events.empty());
   }
   // No box for a browser that does not start, but the reason in the debug line.
   auto l = Load(L"Nordavin 6.0", L"1", L"en-US");
   l->platform.start_error = 2;
   l->form->Label5_Click();
   EXPECT_TRUE(l->platform.messages.empty());
-  EXPECT_EQ(l->platform.failure_reports,
-            std::vector<std::wstring>{L"could not open the product-updates page|"
-                                      L"C:\\windows\\explorer.exe, command line Explorer "
-                                      L"http://www.nordavin.example/productupdates|2"});
+  ASSERT_EQ(l->platform.event_ids(), std::vector<EventId>{EventId::UpdatesPageNotOpened});
+  EXPECT_EQ(l->platform.events[0].strings[1], L"2");
+  EXPECT_EQ(l->platform.debug_lines.size(), 1u);
 }
 
 TEST(Form1ProductTextsTest, FolderOptionTakesThePickedPathOrNothing) {

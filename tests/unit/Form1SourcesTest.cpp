@@ -90,7 +90,8 @@ TEST_F(Form1SourcesTest, UpdateStartsTheUpdaterWithTheShownSource) {
   EXPECT_EQ(platform.starts[2].command_line, L"C:\\P\\tvx.com UPDATE ");
   EXPECT_EQ(form.updater_pid(), 4002);
   EXPECT_TRUE(platform.messages.empty());
-  EXPECT_TRUE(platform.failure_reports.empty());
+  EXPECT_TRUE(platform.events.empty());  // a successful interactive run writes none
+  EXPECT_TRUE(platform.debug_lines.empty());
 }
 
 TEST_F(Form1SourcesTest, FailedStartsShowTheBoxUnlessTheUserDeclinedElevation) {
@@ -116,7 +117,7 @@ TEST_F(Form1SourcesTest, FailedStartsShowTheBoxUnlessTheUserDeclinedElevation) {
     const std::int32_t earlier_pid = form.updater_pid();
     platform.messages.clear();
     platform.elevated_starts.clear();
-    platform.failure_reports.clear();
+    platform.events.clear();
     platform.start_error = c.start_error;
     platform.elevated_error = c.elevated_error;
     form.Command1_Click();
@@ -136,13 +137,14 @@ TEST_F(Form1SourcesTest, FailedStartsShowTheBoxUnlessTheUserDeclinedElevation) {
       ASSERT_EQ(platform.messages.size(), 1u);
       EXPECT_EQ(platform.messages[0].text, L"Impossible to start antivirus update task");
       EXPECT_EQ(platform.messages[0].title, L"Nordavin updater starter version 2.33.107");
+      EXPECT_EQ(platform.messages[0].icon, MessageIcon::Critical);
       const std::uint32_t error = c.prompted ? c.elevated_error : c.start_error;
-      EXPECT_EQ(platform.failure_reports,
-                std::vector<std::wstring>{L"could not start the updater|" + command + L"|" +
-                                          std::to_wstring(error)});
+      ASSERT_EQ(platform.event_ids(), std::vector<EventId>{EventId::UpdaterNotStarted});
+      EXPECT_EQ(platform.events[0].strings,
+                (std::vector<std::wstring>{command, std::to_wstring(error)}));
     } else {
       EXPECT_TRUE(platform.messages.empty());
-      EXPECT_TRUE(platform.failure_reports.empty());
+      EXPECT_TRUE(platform.events.empty());
     }
     EXPECT_FALSE(form.state().unload_requested);
   }

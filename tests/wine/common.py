@@ -192,6 +192,45 @@ def is_ink(pixel):
     return min(pixel) < 150 or max(pixel) - min(pixel) > 100
 
 
+# The event log as the program writes it (platform/EventId.h), and the
+# levels Wine 8 names in its trace of ReportEventW.
+(EVENT_STARTED, EVENT_SUCCEEDED, EVENT_STILL_RUNNING, EVENT_FAILED, EVENT_NOT_STARTED,
+ EVENT_NOT_FOUND, EVENT_MALFORMED) = (1000, 1001, 2001, 3001, 3002, 3003, 3004)
+EVENT_LEVELS = {1: "error", 2: "warning", 4: "information"}
+_REPORT_EVENT = re.compile(r":fixme:advapi:ReportEventW \((\w+),0x(\w+),0x\w+,0x(\w+),")
+_EVENT_STRING = re.compile(r':(?:trace|warn|err):eventlog:ReportEventW L"(.*)"$')
+
+
+def record_events(case):
+    """Has the programs started after this write their events to the Wine log (events()).
+
+    Wine 8 keeps no log: ReportEventW names each event's number and level on the
+    advapi channel, then prints its non-empty strings, a line each, on eventlog.
+    """
+    case.env["WINEDEBUG"] += ",+eventlog,fixme+advapi"
+
+
+def events(case):
+    """[(event number, level, [its strings' lines])] written so far, in order."""
+    found = []
+    for line in case.wine_log().splitlines():
+        report = _REPORT_EVENT.search(line)
+        if report:
+            found.append((int(report.group(3), 16), EVENT_LEVELS.get(int(report.group(2), 16)), []))
+            continue
+        text = _EVENT_STRING.search(line)
+        if text and found:
+            found[-1][2].append(unescape_wine_text(text.group(1)))
+    return found
+
+
+def unescape_wine_text(text):
+    """A string as Wine's debug output escapes it, given back: \\n, \\\\, \\" and \\xNNNN."""
+    return re.sub(r'\\(x[0-9a-fA-F]{4}|u[0-9a-fA-F]{4}|.)',
+                  lambda m: chr(int(m.group(1)[1:], 16)) if len(m.group(1)) == 5
+                  else {"n": "\n", "r": "\r", "t": "\t"}.get(m.group(1), m.group(1)), text)
+
+
 class WineTestCase(unittest.TestCase):
     def new_case(self, label=""):
         """A fresh prefix for one run of the program; ended and removed when the with-block ends."""

@@ -421,10 +421,17 @@ class Case:
     def result(self, timeout=30):
         """What `driver run` saw once the program ended: exit code and the windows it showed."""
         if self._result is None:
+            # The driver's end, not the end of its output: a program that the
+            # case's program left running holds that pipe open after both end.
             try:
-                out, _ = self._program_run.communicate(timeout=timeout)
+                self._program_run.wait(timeout=timeout)
             except subprocess.TimeoutExpired as error:
                 raise AssertionError(f"the program did not end within {timeout} s") from error
+            out = bytearray()
+            os.set_blocking(self._program_run.stdout.fileno(), False)
+            with contextlib.suppress(BlockingIOError):
+                while chunk := os.read(self._program_run.stdout.fileno(), 65536):
+                    out += chunk
             lines = out.decode().strip().splitlines()
             if not lines:
                 # A Wine process whose server went away ends with status 1
@@ -441,6 +448,11 @@ class Case:
     def record_debug_output(self):
         """Has the programs started after this write their OutputDebugString lines to the Wine log."""
         self.env["WINEDEBUG"] = self.env["WINEDEBUG"] + ",warn+seh"
+
+    def wine_log(self):
+        """What Wine has written for the case's programs so far, on the channels WINEDEBUG enables."""
+        self._wine_log.flush()
+        return self._wine_log_path.read_bytes().decode("utf-8", "replace")
 
     def debug_lines(self):
         """The OutputDebugString texts written so far (record_debug_output), in order.

@@ -8,16 +8,19 @@ import time
 import unittest
 
 import rig
-from common import (CAPTION, COMBO1, COMMAND1, FAILURE_TEXT_EN, FAILURE_TEXT_RU, OPTION1, OPTION2,
-                    REGULAR_SOURCES, TEST_CHANNELS, WineTestCase, log_lines, updater, updater_path)
+from common import (CAPTION, COMBO1, COMMAND1, EVENT_FAILED, EVENT_MALFORMED, EVENT_NOT_STARTED,
+                    EVENT_STARTED, EVENT_STILL_RUNNING, EVENT_SUCCEEDED, FAILURE_TEXT_EN, FAILURE_TEXT_RU,
+                    OPTION1, OPTION2, REGULAR_SOURCES, TEST_CHANNELS, WineTestCase, events, log_lines,
+                    record_events, updater, updater_path)
 from rig import wait_for
 
 PRODUCT_KEY = r"HKLM\SOFTWARE\NordavinLab\protected\TVX8\environment"
 PRODUCT_ROOT = r"C:\Program Files\Nordavin\Antivirus"
 ROOT_WITHOUT_BLANKS = r"C:\Nordavin\Antivirus"
 
-# The unattended run waits 30 s before starting the updater and 10 s after.
-WAIT_BEFORE_UPDATE, WAIT_AFTER_UPDATE = 30, 10
+# The unattended run waits 30 s before starting the updater and 10 s after;
+# with `wait`, until the updater ends instead, at least a minute.
+WAIT_BEFORE_UPDATE, WAIT_AFTER_UPDATE, SHORTEST_LIMIT = 30, 10, 60
 SLACK = 2  # clocks and polling may each be off by a little; a missing wait is off by far more
 
 
@@ -262,16 +265,22 @@ class UpdaterMissingTest(UpdateTestCase):
 
 
 class UnattendedRunTest(UpdateTestCase):
-    """About 40 s each; run.py runs them beside the other cases."""
+    """40 to 95 s each; run.py runs them beside the other cases."""
 
-    def run_unattended(self, install):
-        """(case, log, seconds to the first log line or None, seconds to the end, driver result)."""
-        case = self.enterContext(self.new_case())
+    def run_unattended(self, install, args="silent", updater_run=None, label=""):
+        """(case, log, seconds to the first log line or None, seconds to the end, driver result).
+
+        updater_run (milliseconds, exit code) has the stand-in run that long and end so.
+        """
+        case = self.enterContext(self.new_case(label))
         case.record_debug_output()
+        record_events(case)
         log = case.install_product(PRODUCT_ROOT) if install else case.host_path(PRODUCT_ROOT) / "tvx.log"
+        if updater_run:
+            log.with_name("tvx.exit").write_text("%d %d" % updater_run)
         case.seed_registry(product())
         started = time.monotonic()
-        case.start(command_line=f'"{rig.PROGRAM_PATH}" silent')
+        case.start(command_line=f'"{rig.PROGRAM_PATH}" {args}', timeout=300)
         logged = None
         if install:
             def line_or_early_end():
@@ -280,8 +289,10 @@ class UnattendedRunTest(UpdateTestCase):
                 return log_lines(log)
             wait_for(line_or_early_end, WAIT_BEFORE_UPDATE + 30, "the updater to start", interval=0.1)
             logged = time.monotonic() - started
-        result = case.result(timeout=90 - (time.monotonic() - started))
+        result = case.result(timeout=WAIT_BEFORE_UPDATE + SHORTEST_LIMIT + 60 - (time.monotonic() - started))
         ended = time.monotonic() - started
+        self.assertFalse(result["timed_out"])
+        self.assertEqual(result["shown"], [], "a window or box was shown")
         return case, log, logged, ended, result
 
     def test_silent_starts_updater_after_a_wait_and_exits_0(self):
@@ -290,21 +301,79 @@ class UnattendedRunTest(UpdateTestCase):
         self.assertEqual(split_lines(log), [[updater_path(PRODUCT_ROOT), "update"]])
         self.assertGreaterEqual(logged, WAIT_BEFORE_UPDATE - SLACK)
         self.assertGreaterEqual(ended - logged, WAIT_AFTER_UPDATE - SLACK)
-        self.assertFalse(result["timed_out"])
         self.assertEqual(result["exit_code"], 0)
-        self.assertEqual(result["shown"], [], "a window was shown")
         self.assertEqual(case.debug_lines(), [], "a successful run wrote a debug line")
+        [(number, level, strings)] = events(case)
+        self.assertEqual((number, level), (EVENT_STARTED, "information"))
+        self.assertEqual(strings[0], updater(PRODUCT_ROOT) + " update")
+        self.assertRegex(strings[1], r"^[0-9]+$", "the process id")
 
     def test_silent_without_updater_ends_quietly_with_1_and_says_why_in_the_debug_output(self):
         case, log, _, ended, result = self.run_unattended(install=False)
         self.assertGreaterEqual(ended, WAIT_BEFORE_UPDATE + WAIT_AFTER_UPDATE - SLACK)
-        self.assertFalse(result["timed_out"])
         self.assertEqual(result["exit_code"], 1)
-        self.assertEqual(result["shown"], [], "a window or box was shown")
         self.assertFalse(log.exists())
         lines = case.debug_lines()
         self.assertEqual(len(lines), 1, lines)
-        self.assertRegex(lines[0], start_failure_line(updater(PRODUCT_ROOT) + " update"))
+        command_line = updater(PRODUCT_ROOT) + " update"
+        self.assertRegex(lines[0], start_failure_line(command_line))
+        # The same as the debug line: the command line, the error's number and text, what failed.
+        [(number, level, strings)] = events(case)
+        self.assertEqual((number, level), (EVENT_NOT_STARTED, "error"))
+        self.assertEqual(len(strings), 4, strings)
+        self.assertEqual(strings[0], command_line)
+        self.assertIn(strings[1], ("2", "3"))
+        self.assertIn(f": error {strings[1]}: {strings[2]}", lines[0])
+        self.assertEqual(strings[3], "could not start the updater")
+
+    def test_wait_ends_soon_after_the_updater_with_its_result_and_the_chosen_source(self):
+        # A blank and a trailing backslash: the argument's quotes and doubled backslash only carry it.
+        source = "\\\\files.example\\Nordavin base\\"
+        for code, expected_exit, event, level in [(0, 0, EVENT_SUCCEEDED, "information"),
+                                                  (3, 5, EVENT_FAILED, "error")]:
+            with self.subTest(code=code):
+                runs = 4
+                case, log, logged, ended, result = self.run_unattended(
+                    True, f'silent wait "source={source}\\"', (runs * 1000, code), label=str(code))
+                self.assertEqual(split_lines(log), [[updater_path(PRODUCT_ROOT), "UPDATE", source]])
+                self.assertEqual(log_lines(log), [f'{updater(PRODUCT_ROOT)} UPDATE "{source}\\"'])
+                # Not the fixed wait of a run without `wait`.
+                self.assertGreaterEqual(ended - logged, runs - SLACK)
+                self.assertLess(ended - logged, runs + SLACK + 1)
+                self.assertEqual(result["exit_code"], expected_exit)
+                found = events(case)
+                self.assertEqual([(n, l) for n, l, _ in found], [(EVENT_STARTED, "information"), (event, level)])
+                self.assertEqual(found[1][2][0], str(code))
+                self.assertIn(int(found[1][2][1]), range(runs, runs + SLACK + 1), "seconds the updater ran")
+                self.assertEqual(len(case.debug_lines()), 0 if code == 0 else 1)
+
+    def test_wait_limit_leaves_the_updater_running_and_exits_6(self):
+        case, log, logged, ended, result = self.run_unattended(True, "silent wait=1", (600000, 0))
+        self.assertGreaterEqual(ended - logged, SHORTEST_LIMIT - SLACK)
+        self.assertLess(ended - logged, SHORTEST_LIMIT + WAIT_AFTER_UPDATE)
+        self.assertEqual(result["exit_code"], 6)
+        # Never stopped by the program; the case's end stops it with its prefix.
+        self.assertIn("tvx.com", [p["name"] for p in case.processes()])
+        found = events(case)
+        self.assertEqual([(n, l) for n, l, _ in found], [(EVENT_STARTED, "information"),
+                                                         (EVENT_STILL_RUNNING, "warning")])
+        self.assertEqual(found[1][2], ["1", found[0][2][1]], "the limit and the process id")
+
+    def test_malformed_argument_exits_7_at_once(self):
+        for argument in ("wait=0", "WAIT=2000", "source="):
+            with self.subTest(argument), self.new_case(argument) as case:
+                case.record_debug_output()
+                record_events(case)
+                case.install_product(PRODUCT_ROOT)
+                case.seed_registry(product())
+                started = time.monotonic()
+                case.start(args=f"silent {argument}")
+                result = case.result(timeout=30)
+                self.assertLess(time.monotonic() - started, WAIT_BEFORE_UPDATE / 2)
+                self.assertEqual(result["exit_code"], 7)
+                self.assertEqual(result["shown"], [])
+                self.assertEqual(events(case), [(EVENT_MALFORMED, "error", [argument])])
+                self.assertEqual(len(case.debug_lines()), 1)
 
 
 if __name__ == "__main__":

@@ -3,10 +3,10 @@
 import unittest
 
 from common import (BOX_TITLE, BS_AUTORADIOBUTTON, BS_DEFPUSHBUTTON, BS_PUSHBUTTON, BS_TYPEMASK, CAPTION,
-                    CBS_DROPDOWN, CBS_TYPEMASK, COMMAND1, COMMAND2, DESIGN, EXIT_PRODUCT_NOT_FOUND,
+                    CBS_DROPDOWN, CBS_TYPEMASK, COMMAND1, COMMAND2, DESIGN, EVENT_NOT_FOUND, EXIT_PRODUCT_NOT_FOUND,
                     HIDDEN_AT_START, LABEL1, LABEL3, NOT_FOUND_TEXT, OPTION1, OPTION2, OPTION3, PROBE_KEYS,
                     ROW_TVX6, ROW_TVX8, ROW_TVX80, ROW_WPN8, SS_NOTIFY, TWIPS_PER_PIXEL, WineTestCase,
-                    center, control, empty_spot, log_lines, product_key,
+                    center, control, empty_spot, events, log_lines, product_key, record_events,
                     product_root, thirty_two_bit_program_files, updater)
 from rig import Expandable, wait_for
 
@@ -47,7 +47,35 @@ class ProductGateTest(WineTestCase):
 
     def test_silent_run_without_product_still_shows_box(self):
         with self.new_case() as case:
+            record_events(case)
             self.assert_not_found(case, "silent")
+            self.assertEqual(events(case), [(EVENT_NOT_FOUND, "error", [NOT_FOUND_TEXT])])
+
+    def test_silent_wait_run_without_product_ends_at_once_without_a_box(self):
+        with self.new_case() as case:
+            record_events(case)
+            case.start("silent wait=5")
+            result = case.result()
+            self.assertEqual(result["exit_code"], EXIT_PRODUCT_NOT_FOUND)
+            self.assertEqual(result["shown"], [], "a window or box was shown")
+            self.assertEqual(events(case), [(EVENT_NOT_FOUND, "error", [NOT_FOUND_TEXT])])
+
+    def test_usage_anywhere_shows_its_box_before_anything_else_and_exits_0(self):
+        with self.new_case() as case:
+            record_events(case)
+            case.start("silent /? wait=0")
+            boxes = case.wait_for_message_box()
+            self.assertEqual(len(boxes), 1, boxes)
+            case.screenshot(boxes[0]["rect"])
+            self.assertEqual(boxes[0]["title"], CAPTION)
+            usage = "\n".join(boxes[0]["texts"])
+            for part in ("updstart.exe silent", "wait=MINUTES", "source=TEXT", "Exit codes", "\n7: "):
+                self.assertIn(part, usage)
+            self.assertEqual(case.call("msgbox-ok")["posted"], 1)
+            result = case.result()
+            self.assertEqual(result["exit_code"], 0)
+            self.assertNotIn("UpdStartMainWindow", [w["class"] for w in result["shown"]])
+            self.assertEqual(events(case), [], "something else ran")
 
     def test_keys_that_name_no_product(self):
         every_row_empty = {}

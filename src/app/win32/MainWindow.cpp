@@ -139,7 +139,8 @@ int MainWindow::Run(int show_command) {
     DispatchMessageW(&message);
   }
   if (got < 0) {
-    ReportFailure(L"could not read the main window's messages", L"", GetLastError());
+    ReportFailure(EventId::MessagesNotRead, L"could not read the main window's messages", L"",
+                  GetLastError());
     return kExitMessageLoopFailed;
   }
   return static_cast<int>(message.wParam);  // what WM_QUIT carries
@@ -155,14 +156,16 @@ bool MainWindow::Create() {
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = kMainWindowClass.data();
   if (!RegisterClassExW(&window_class)) {
-    ReportFailure(L"could not register the main window's class", kMainWindowClass, GetLastError());
+    ReportFailure(EventId::WindowNotCreated, L"could not register the main window's class",
+                  kMainWindowClass, GetLastError());
     return false;
   }
 
   window_ = CreateWindowExW(0, kMainWindowClass.data(), form_.state().caption.c_str(), kWindowStyle,
                             CW_USEDEFAULT, CW_USEDEFAULT, 1, 1, nullptr, nullptr, instance_, this);
   if (!window_) {
-    ReportFailure(L"could not create the main window", kMainWindowClass, GetLastError());
+    ReportFailure(EventId::WindowNotCreated, L"could not create the main window", kMainWindowClass,
+                  GetLastError());
     return false;
   }
   // What Render compares with: the window as just created, its controls

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "platform/win32/EventLog.h"
+#include "shared/DecimalText.h"
+
 namespace updstart::win32 {
 
 namespace {
@@ -20,17 +23,33 @@ std::wstring ErrorText(DWORD error) {
   return {text, length};
 }
 
+void WriteFailureLine(std::wstring_view what, std::wstring_view subject, std::wstring_view number,
+                      std::wstring_view text) {
+  std::wstring line(what);
+  if (!subject.empty()) line.append(L": ").append(subject);
+  line.append(L": error ").append(number);
+  if (!text.empty()) line.append(L": ").append(text);
+  WriteDebugLine(line);
+}
+
 }  // namespace
 
-void ReportFailure(std::wstring_view what, std::wstring_view subject, DWORD error) {
+void WriteDebugLine(std::wstring_view text) {
   std::wstring line(kDiagnosticsName);
-  line.append(L": ").append(what);
-  if (!subject.empty()) line.append(L": ").append(subject);
-  line.append(L": error ").append(std::to_wstring(error));
-  if (const std::wstring text = ErrorText(error); !text.empty()) line.append(L": ").append(text);
   // A line end of its own: viewers that join the pieces they get keep lines apart.
-  line.append(L"\n");
+  line.append(L": ").append(text).append(L"\n");
   OutputDebugStringW(line.c_str());
+}
+
+void DebugFailure(std::wstring_view what, std::wstring_view subject, DWORD error) {
+  WriteFailureLine(what, subject, DecimalText(error), ErrorText(error));
+}
+
+void ReportFailure(EventId event, std::wstring_view what, std::wstring_view subject, DWORD error) {
+  const std::wstring strings[] = {std::wstring(subject), DecimalText(error), ErrorText(error),
+                                  std::wstring(what)};
+  WriteFailureLine(what, subject, strings[1], strings[2]);
+  WriteEvent(event, strings);
 }
 
 }  // namespace updstart::win32

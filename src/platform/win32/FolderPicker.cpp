@@ -22,10 +22,11 @@ std::wstring BrowseForFolder(HWND owner, std::wstring_view prompt, std::uint32_t
     // The user chose the folder option and sees no picker: say why, and of
     // which library. With both loaded, one lacks a function.
     if (shell.failed_library) {
-      ReportFailure(L"could not open the folder picker", shell.failed_library, shell.load_error);
+      ReportFailure(EventId::FolderPickerNotOpened, L"could not open the folder picker",
+                    shell.failed_library, shell.load_error);
     } else {
-      ReportFailure(L"could not open the folder picker", shell.free ? L"shell32.dll" : L"ole32.dll",
-                    ERROR_PROC_NOT_FOUND);
+      ReportFailure(EventId::FolderPickerNotOpened, L"could not open the folder picker",
+                    shell.free ? L"shell32.dll" : L"ole32.dll", ERROR_PROC_NOT_FOUND);
     }
     return {};
   }

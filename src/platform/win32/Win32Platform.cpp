@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/win32/Diagnostics.h"
+#include "platform/win32/EventLog.h"
 #include "platform/win32/FolderPicker.h"
 #include "platform/win32/LocaleNumber.h"
 #include "platform/win32/Module1.h"
@@ -21,19 +22,41 @@ std::unique_ptr<RegistryKey> Win32Platform::OpenMachineKey(std::wstring_view sub
   return OpenMachineKeyForReading(sub_key);
 }
 
-void Win32Platform::ShowCriticalMessage(std::wstring_view text, std::wstring_view title) {
+void Win32Platform::ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) {
   BeforeModal();
   const std::wstring box_text(text);
   const std::wstring box_title(title);
   // A hidden window cannot own a box the user must see.
   HWND owner = main_window_ && IsWindowVisible(main_window_) ? main_window_ : nullptr;
   MessageBoxW(owner, box_text.c_str(), box_title.c_str(),
-              MB_OK | MB_ICONERROR | (owner ? 0 : MB_SETFOREGROUND));
+              MB_OK | (icon == MessageIcon::Critical ? MB_ICONERROR : MB_ICONINFORMATION) |
+                  (owner ? 0 : MB_SETFOREGROUND));
 }
 
 namespace {
 
 int ShowCommand(WindowShow show) { return show == WindowShow::Hidden ? SW_HIDE : SW_SHOWNORMAL; }
+
+// Blocks until `object` (none when null) is signalled or `milliseconds` have
+// passed; true when it was signalled. The unattended waits hold the window's
+// thread, but messages other programs send to every top-level window (setting
+// changes, shutdown queries) are still answered, so that none of them waits
+// on us. Posted input stays queued: nothing of the window runs meanwhile.
+bool WaitAnsweringSentMessages(HANDLE object, std::uint32_t milliseconds) {
+  const DWORD count = object ? 1 : 0;
+  const ULONGLONG deadline = GetTickCount64() + milliseconds;
+  for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
+    const auto left = static_cast<DWORD>(deadline - now);
+    const DWORD woke = MsgWaitForMultipleObjectsEx(count, &object, left, QS_SENDMESSAGE, 0);
+    if (woke == WAIT_OBJECT_0 + count) {
+      MSG message;
+      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    } else if (woke != WAIT_TIMEOUT) {
+      break;  // signalled, or the wait itself failed: never spin until the deadline
+    }
+  }
+  return object && WaitForSingleObject(object, 0) == WAIT_OBJECT_0;
+}
 
 }  // namespace
 
@@ -59,9 +82,20 @@ StartResult Win32Platform::StartProcess(std::wstring_view program, std::wstring_
                       nullptr, &startup, &started)) {
     return {std::nullopt, GetLastError()};
   }
-  UniqueKernelHandle process(started.hProcess);
+  last_started_.reset(started.hProcess);
+  last_started_at_ = GetTickCount64();
   UniqueKernelHandle thread(started.hThread);
   return {started.dwProcessId, ERROR_SUCCESS};
+}
+
+ProcessEnd Win32Platform::WaitForLastStarted(std::uint32_t limit_ms) {
+  ProcessEnd end;
+  DWORD exit_code = 0;
+  end.ended = WaitAnsweringSentMessages(last_started_.get(), limit_ms) &&
+              GetExitCodeProcess(last_started_.get(), &exit_code);
+  end.exit_code = exit_code;
+  end.seconds = static_cast<std::uint32_t>((GetTickCount64() - last_started_at_ + 500) / 1000);
+  return end;
 }
 
 StartResult Win32Platform::StartElevated(std::wstring_view program, std::wstring_view arguments,
@@ -96,10 +130,16 @@ StartResult Win32Platform::StartElevated(std::wstring_view program, std::wstring
   return {process ? GetProcessId(process.get()) : 0, ERROR_SUCCESS};
 }
 
-void Win32Platform::ReportFailure(std::wstring_view what, std::wstring_view subject,
+void Win32Platform::ReportFailure(EventId event, std::wstring_view what, std::wstring_view subject,
                                   std::uint32_t error) {
-  win32::ReportFailure(what, subject, error);
+  win32::ReportFailure(event, what, subject, error);
 }
+
+void Win32Platform::WriteEvent(EventId event, std::span<const std::wstring> strings) {
+  win32::WriteEvent(event, strings);
+}
+
+void Win32Platform::WriteDebugLine(std::wstring_view text) { win32::WriteDebugLine(text); }
 
 std::wstring Win32Platform::WindowsFolder() {
   // The system's own, not the private Windows folder a Remote Desktop host
@@ -183,18 +223,7 @@ std::wstring Win32Platform::BrowseForFolder(std::wstring_view prompt, std::uint3
 }
 
 void Win32Platform::Sleep(std::uint32_t milliseconds) {
-  // The unattended wait holds the window's thread, but messages other
-  // programs send to every top-level window (setting changes, shutdown
-  // queries) are still answered, so that none of them waits 40 seconds on us.
-  // Posted input stays queued: nothing of the window runs meanwhile.
-  const ULONGLONG deadline = GetTickCount64() + milliseconds;
-  for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
-    auto left = static_cast<DWORD>(deadline - now);
-    if (MsgWaitForMultipleObjectsEx(0, nullptr, left, QS_SENDMESSAGE, 0) == WAIT_OBJECT_0) {
-      MSG message;
-      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-  }
+  WaitAnsweringSentMessages(nullptr, milliseconds);
 }
 
 void Win32Platform::BeginWindowMove() {

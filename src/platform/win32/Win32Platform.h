@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "platform/Platform.h"
+#include "platform/win32/UniqueHandle.h"
 
 namespace updstart::win32 {
 
@@ -21,13 +22,16 @@ class Win32Platform : public Platform {
 
   std::wstring CommandLine() override;
   std::unique_ptr<RegistryKey> OpenMachineKey(std::wstring_view sub_key) override;
-  void ShowCriticalMessage(std::wstring_view text, std::wstring_view title) override;
+  void ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) override;
   StartResult StartProcess(std::wstring_view program, std::wstring_view command_line,
                            WindowShow show) override;
+  ProcessEnd WaitForLastStarted(std::uint32_t limit_ms) override;
   StartResult StartElevated(std::wstring_view program, std::wstring_view arguments,
                             WindowShow show) override;
-  void ReportFailure(std::wstring_view what, std::wstring_view subject,
+  void ReportFailure(EventId event, std::wstring_view what, std::wstring_view subject,
                      std::uint32_t error) override;
+  void WriteEvent(EventId event, std::span<const std::wstring> strings) override;
+  void WriteDebugLine(std::wstring_view text) override;
   std::wstring WindowsFolder() override;
   std::unique_ptr<ByteSource> OpenFileForReading(std::wstring_view path) override;
   std::wstring AnsiToText(std::span<const unsigned char> bytes) override;
@@ -44,6 +48,10 @@ class Win32Platform : public Platform {
   }
 
   HWND main_window_ = nullptr;
+  // The program StartProcess started last, for WaitForLastStarted; held so
+  // that its exit code stays readable and its id cannot pass to another.
+  UniqueKernelHandle last_started_;
+  ULONGLONG last_started_at_ = 0;
   std::function<void()> before_modal_;
 };
 

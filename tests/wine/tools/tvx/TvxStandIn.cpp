@@ -1,11 +1,13 @@
 // Stands in for the product's console updater: records the exact command line
 // it was started with, one UTF-8 line in tvx.log beside itself, and how it
 // splits that line into arguments by the system's own rules, one JSON array
-// a line in tvx.args.log; then succeeds.
+// a line in tvx.args.log; then succeeds at once, or, when a file tvx.exit
+// beside it holds "MILLISECONDS CODE", runs that long and ends with that code.
 #include <windows.h>
 
 #include <shellapi.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,19 @@ bool Append(const wchar_t* name, const std::string& line) {
   return ok && written == line.size();
 }
 
+// The run that tvx.exit asks for; none when there is no such file.
+void RunAsAsked(DWORD& delay_ms, DWORD& exit_code) {
+  FILE* file = _wfopen(PathBesideSelf(L"tvx.exit").c_str(), L"r");
+  if (!file) return;
+  unsigned long delay = 0;
+  unsigned long code = 0;
+  if (std::fscanf(file, "%lu %lu", &delay, &code) == 2) {
+    delay_ms = delay;
+    exit_code = code;
+  }
+  std::fclose(file);
+}
+
 }  // namespace
 
 int wmain() {
@@ -57,5 +72,10 @@ int wmain() {
   // The split first: a test that sees the command line can then read both.
   const bool split = Append(L"tvx.args.log", ArgumentsAsJson(command_line) + "\r\n");
   const bool raw = Append(L"tvx.log", ToUtf8(command_line) + "\r\n");
-  return split && raw ? 0 : 1;
+  if (!split || !raw) return 1;
+  DWORD delay_ms = 0;
+  DWORD exit_code = 0;
+  RunAsAsked(delay_ms, exit_code);
+  Sleep(delay_ms);
+  ExitProcess(exit_code);
 }
