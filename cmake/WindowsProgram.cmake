@@ -45,7 +45,9 @@ else()
   # statically, and no dependency on any DLL but Windows' own.
   # No exceptions: the program catches none (src/app/win32/RuntimeTrims.cpp),
   # so the clean-up paths that unwinding would take are never needed.
-  set(UPDSTART_HARDENING_COMPILE -fstack-protector-strong -fno-exceptions)
+  # No guards on function-local statics: the program has one thread, the
+  # window's, and every such static is first reached there.
+  set(UPDSTART_HARDENING_COMPILE -fstack-protector-strong -fno-exceptions -fno-threadsafe-statics)
   set(UPDSTART_HARDENING_LINK -municode -static -static-libgcc -static-libstdc++
       -fstack-protector-strong -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware -Wl,--gc-sections -s)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
