@@ -16,23 +16,10 @@ target_include_directories(updstart PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(updstart PRIVATE ${UPDSTART_WINDOWS_DEFINITIONS})
 target_link_libraries(updstart PRIVATE updstart_core comctl32)
 
-# The event log's message table: windmc (mc.exe with MSVC) turns the .mc into
-# a .rc and its .bin, which the program's .rc includes.
-set(UPDSTART_MESSAGES ${CMAKE_SOURCE_DIR}/src/app/win32/resources/EventMessages.mc)
-set(UPDSTART_MESSAGES_DIR ${CMAKE_CURRENT_BINARY_DIR}/messages)
-if(MSVC)
-  find_program(UPDSTART_MESSAGE_COMPILER mc REQUIRED)
-else()
-  find_program(UPDSTART_MESSAGE_COMPILER NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-windmc windmc REQUIRED)
-endif()
-add_custom_command(
-  OUTPUT ${UPDSTART_MESSAGES_DIR}/EventMessages.rc ${UPDSTART_MESSAGES_DIR}/MSG00409.bin
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${UPDSTART_MESSAGES_DIR}
-  COMMAND ${UPDSTART_MESSAGE_COMPILER} -h ${UPDSTART_MESSAGES_DIR} -r ${UPDSTART_MESSAGES_DIR} ${UPDSTART_MESSAGES}
-  DEPENDS ${UPDSTART_MESSAGES}
-  VERBATIM)
+# The event log's message table, compiled when the build was configured
+# (cmake/EventMessages.cmake).
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/win32/resources/updstart.rc PROPERTIES
-  OBJECT_DEPENDS "${UPDSTART_MESSAGES_DIR}/EventMessages.rc;${UPDSTART_MESSAGES_DIR}/MSG00409.bin")
+  OBJECT_DEPENDS "${UPDSTART_MESSAGES_DIR}/EventMessages.rc;${UPDSTART_MESSAGES_DIR}/MSG00409.bin;${UPDSTART_MESSAGES_DIR}/MSG00419.bin")
 target_include_directories(updstart PRIVATE ${UPDSTART_MESSAGES_DIR})
 
 if(MSVC)

@@ -27,11 +27,13 @@ std::optional<int> Form1::Form_Load() {
 
   sArgs_ = SplitArguments(platform_.CommandLine()).args;
   const RunOptions options = ReadRunOptions(sArgs_);
-  if (options.usage) {
+  const bool unattended = WildcardMatch(sArgs_, L"*silent*");
+  // A run that waits is one nobody watches: a box would hold it until the
+  // task's time limit.
+  if (options.usage && !(unattended && options.waits)) {
     platform_.ShowMessage(kUsage, window_.caption, MessageIcon::Information);
     return kExitUsageShown;
   }
-  const bool unattended = WildcardMatch(sArgs_, L"*silent*");
   if (unattended && options.malformed) {
     // Before the wait: a task that cannot run as meant says so at once.
     platform_.WriteEvent(EventId::MalformedArgument, std::span(&*options.malformed, 1));
@@ -135,6 +137,18 @@ void Form1::Label5_Click() {
                             L"could not open the product-updates page",
                             browser + L", command line " + command, started.error);
   }
+}
+
+int Form1::WindowNotCreated(std::wstring_view what, std::wstring_view window_class,
+                            std::uint32_t error) {
+  platform_.ReportFailure(EventId::WindowNotCreated, what, window_class, error);
+  return kExitWindowNotCreated;
+}
+
+int Form1::MessagesNotRead(std::uint32_t error) {
+  platform_.ReportFailure(EventId::MessagesNotRead, L"could not read the main window's messages",
+                          L"", error);
+  return kExitMessageLoopFailed;
 }
 
 // Kept as the hook the start-up sequence and "Update" both call; it does nothing.

@@ -38,6 +38,11 @@ class Form1 {
   void Option3_DblClick();
   void Label5_Click();
 
+  // Failures of the window itself, which the view meets: each is recorded,
+  // and the result is the exit code the program then ends with.
+  int WindowNotCreated(std::wstring_view what, std::wstring_view window_class, std::uint32_t error);
+  int MessagesNotRead(std::uint32_t error);
+
   const ProductRecord& product() const { return product_; }
   const std::wstring& sArgs() const { return sArgs_; }
   std::int32_t updater_pid() const { return updater_pid_; }
@@ -46,10 +51,16 @@ class Form1 {
   void AddItem();
   void count_();
   // The scheduled-task path: wait, start the updater, wait a fixed time or
-  // for the updater's end; the exit code.
+  // for the updater's end, from each source in turn; the exit code.
   int RunUnattended(const RunOptions& options);
-  // Waits for the updater that RunUnattended started; the exit code.
-  int AwaitUpdater(std::uint32_t pid, std::uint32_t limit_minutes);
+  // Starts the updater for one source (nullopt: the product's own) and
+  // records it, its command line and process id the first two `strings`;
+  // nullopt, with the failure recorded, when it cannot be started.
+  std::optional<std::uint32_t> StartUnattended(const std::optional<std::wstring>& source,
+                                               std::span<std::wstring, 5> strings);
+  // An event of an unattended run: `alone` with the first two strings for a
+  // run with one source, `attempt` with all five for one with several.
+  void WriteRunEvent(EventId alone, EventId attempt, std::span<const std::wstring, 5> strings);
   // Empties the source list with `removals` removals of its first entry.
   void RemoveSources(int removals);
   // The outdated notice, the detected-product line and the Russian texts.

@@ -50,7 +50,14 @@ void Form1::Option3_Click() {
 void Form1::Option3_DblClick() { Option3_Click(); }
 
 std::wstring Form1::fBrowseForFolder(std::wstring_view sPrompt, std::uint32_t WhatBr) {
-  return platform_.BrowseForFolder(sPrompt, WhatBr);
+  FolderChoice choice = platform_.BrowseForFolder(sPrompt, WhatBr);
+  if (choice.error) {
+    // The user chose the folder option and sees no picker: say why, and of
+    // which library.
+    platform_.ReportFailure(EventId::FolderPickerNotOpened, L"could not open the folder picker",
+                            choice.library, choice.error);
+  }
+  return std::move(choice.path);
 }
 
 void Form1::ReportDefaultSource() {

@@ -40,19 +40,35 @@ RunOptions ReadRunOptions(std::wstring_view argument_text) {
   constexpr std::wstring_view kWaitFor = L"wait=";
   constexpr std::wstring_view kSource = L"source=";
   RunOptions options;
+  std::optional<std::wstring> second_source;
+  const auto malformed = [&options](const std::wstring& argument) {
+    if (!options.malformed) options.malformed = argument;
+  };
   for (const std::wstring& argument : SplitWindowsArguments(argument_text)) {
     if (argument == L"/?") {
       options.usage = true;
     } else if (IsWord(argument, kWait)) {
+      options.waits = true;
       options.wait_minutes = kDefaultWaitMinutes;
     } else if (StartsWithWord(argument, kWaitFor)) {
+      options.waits = true;
       options.wait_minutes = WaitMinutes(std::wstring_view(argument).substr(kWaitFor.size()));
-      if (!options.wait_minutes && !options.malformed) options.malformed = argument;
+      if (!options.wait_minutes) malformed(argument);
     } else if (StartsWithWord(argument, kSource)) {
-      options.source = argument.substr(kSource.size());
-      if (options.source->empty() && !options.malformed) options.malformed = argument;
+      std::wstring source = argument.substr(kSource.size());
+      if (source.empty()) malformed(argument);
+      if (options.sources.size() == 1 && !second_source) second_source = argument;
+      if (IsWord(source, kOwnSource)) {
+        options.sources.emplace_back();
+      } else {
+        options.sources.emplace_back(std::move(source));
+      }
     }
   }
+  // Without wait nothing learns the updater's result, so there is nothing
+  // to fall back on; and a run that waits is one nobody watches, so no box.
+  if (second_source && !options.waits) malformed(*second_source);
+  if (options.usage && options.waits) malformed(L"/?");
   return options;
 }
 

@@ -58,6 +58,17 @@ struct ProcessEnd {
   bool ended = false;
   std::uint32_t exit_code = 0;
   std::uint32_t seconds = 0;  // from its start to its end, or to the limit
+  // Not 0: the wait itself, or reading the exit code, failed with this
+  // Windows error; whether the program still runs is not known.
+  std::uint32_t wait_error = 0;
+};
+
+// The folder the user chose in the picker: "" when they cancelled or the
+// folder has no file-system path; or why the picker could not be opened.
+struct FolderChoice {
+  std::wstring path;
+  std::uint32_t error = 0;  // not 0: no picker was shown
+  std::wstring library;     // the library that failed to give it
 };
 
 // The icon of a message box.
@@ -103,20 +114,26 @@ class Platform {
                                     WindowShow show) = 0;
 
   // Records a failure that the user cannot see, or sees without its reason,
-  // where an administrator finds it: one line in the debug output with the
-  // program's name, what failed, the command line or path it was done with
-  // (may be empty) and the Windows error as number and system text; and
-  // `event` in the Application log with the insertion strings subject, error
-  // number, system text and what.
-  virtual void ReportFailure(EventId event, std::wstring_view what, std::wstring_view subject,
-                             std::uint32_t error) = 0;
+  // where an administrator finds it: one debug line with what failed, the
+  // command line or path it was done with (left out when empty), the Windows
+  // error as number and system text, and `more` (when not empty); and
+  // `event` with the insertion strings subject, error number, system text
+  // and `more`, which the event's description follows.
+  void ReportFailure(EventId event, std::wstring_view what, std::wstring_view subject,
+                     std::uint32_t error, std::wstring_view more = {});
 
-  // An event in the Application log under the program's own source. Never
-  // fails the run: when the log cannot be written, a debug line says why.
-  virtual void WriteEvent(EventId event, std::span<const std::wstring> strings) = 0;
+  // An event in the Application log under the program's own source, its
+  // strings passed through EventStrings: no URL's password, nothing the log
+  // would refuse. Never fails the run: when the log cannot be written, a
+  // debug line says why.
+  void WriteEvent(EventId event, std::span<const std::wstring> strings);
 
-  // One line in the debug output, after the program's name.
-  virtual void WriteDebugLine(std::wstring_view text) = 0;
+  // One line in the debug output, after the program's name; no URL's password.
+  void WriteDebugLine(std::wstring_view text);
+
+  // The system's text for a Windows error, in the user's language; "" for a
+  // number it has none for.
+  virtual std::wstring ErrorText(std::uint32_t error) = 0;
 
   // The system's Windows folder, where its own programs live (never a
   // Remote Desktop user's private one).
@@ -137,16 +154,23 @@ class Platform {
   virtual std::optional<float> LocaleNumber(std::wstring_view text) = 0;
 
   // The system's modal folder picker, owned by the main window, with `prompt`
-  // above the tree and the picker's flags; the chosen folder's path, or ""
-  // when the user cancels or the folder has no file-system path.
-  virtual std::wstring BrowseForFolder(std::wstring_view prompt, std::uint32_t flags) = 0;
+  // above the tree and the picker's flags.
+  virtual FolderChoice BrowseForFolder(std::wstring_view prompt, std::uint32_t flags) = 0;
 
   // Blocks the calling thread.
   virtual void Sleep(std::uint32_t milliseconds) = 0;
 
+  // A steady clock, in milliseconds from an arbitrary start.
+  virtual std::uint64_t Milliseconds() = 0;
+
   // Passes a notification-area request for the main window's icon 0 to the
   // shell; returns the shell's success result.
   virtual int SetTrayIcon(TrayMessage message, std::uintptr_t icon, std::wstring_view tip) = 0;
+
+ protected:
+  // What WriteEvent and WriteDebugLine have made safe, as it is.
+  virtual void WriteLogEvent(EventId event, std::span<const std::wstring> strings) = 0;
+  virtual void WriteLogLine(std::wstring_view text) = 0;
 };
 
 }  // namespace updstart

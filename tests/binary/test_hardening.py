@@ -19,17 +19,28 @@ DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, NO_SEH, TERMINAL_SERVER_AWARE = 0x40, 
 RELOCS_STRIPPED = 0x1
 SECTION_EXECUTE, SECTION_WRITE = 0x20000000, 0x80000000
 RT_ICON, RT_MESSAGETABLE, RT_GROUP_ICON, RT_MANIFEST = 3, 11, 14, 24
-# The published event numbers (README), each with the insertion strings the
-# program writes with it.
-EVENTS = {1000: 2, 1001: 2, 2001: 2, 3001: 2, 3002: 4, 3003: 1, 3004: 1, 3005: 4, 3006: 4, 3007: 4,
-          3008: 4}
+# What Windows' own sources write to the Application log under these numbers:
+# Application Error, Windows Error Reporting, Application Hang, .NET Runtime
+# and Windows Installer. Alert rules key on them.
+WINDOWS_EVENT_NUMBERS = {1000, 1001, 1002, 1026, 1033, 1034, 1040, 1042, *range(11707, 11729)}
+SEVERITY_LEVELS = {1: 'information', 2: 'warning', 3: 'error'}
 
 
-def resource_data(pe, type_id):
+def published_events(arch):
+    """{whole message id: symbol} from the header the message compiler made of the table."""
+    header = os.path.join(os.path.dirname(PROGRAMS[arch]), 'generated', 'EventMessages.h')
+    with open(header, encoding='utf-8') as text:
+        return {int(value, 16): name for name, value in
+                re.findall(r'^#define (EVENT_\w+)\s+(0x[0-9a-fA-F]+)', text.read(), re.MULTILINE)}
+
+
+def resource_data(pe, type_id, language=None):
+    """The resource's data, in `language` (a LANGID) or its first."""
     for entry in pe.DIRECTORY_ENTRY_RESOURCE.entries:
         if entry.id == type_id:
-            leaf = entry.directory.entries[0].directory.entries[0].data.struct
-            return pe.get_data(leaf.OffsetToData, leaf.Size)
+            for leaf in entry.directory.entries[0].directory.entries:
+                if language is None or leaf.id == language:
+                    return pe.get_data(leaf.data.struct.OffsetToData, leaf.data.struct.Size)
     return None
 
 
@@ -115,17 +126,27 @@ class HardeningTest(unittest.TestCase):
         # several times this.
         self.assertLessEqual(os.path.getsize(PROGRAMS['win32']), 200 * 1024)
 
-    def test_message_table_describes_every_published_event(self):
-        # The event log shows an event's description from here, by its number.
+    def test_message_table_describes_every_event_in_english_and_russian(self):
+        # The event log shows an event's description from here, by its whole
+        # number; Event Viewer shows the low 16 bits as the Event ID.
         for arch, pe in self.programs:
             with self.subTest(arch=arch):
-                table = messages(resource_data(pe, RT_MESSAGETABLE))
-                self.assertEqual(set(table), set(EVENTS))
-                for number, strings in EVENTS.items():
-                    used = {int(n) for n in re.findall(r'%([0-9]+)', table[number])}
-                    # The last string the program writes shows, and none that it never writes.
-                    self.assertLessEqual(used, set(range(1, strings + 1)), number)
-                    self.assertIn(strings, used, number)
+                events = published_events(arch)
+                english = messages(resource_data(pe, RT_MESSAGETABLE, 0x409))
+                russian = messages(resource_data(pe, RT_MESSAGETABLE, 0x419))
+                self.assertEqual(set(english), set(events))
+                self.assertEqual(set(russian), set(events))
+                shown = {whole & 0xFFFF for whole in events}
+                self.assertEqual(len(shown), len(events))
+                self.assertFalse(shown & WINDOWS_EVENT_NUMBERS)
+                for whole, name in events.items():
+                    # The hundreds digit is the level, as the guide tells filters.
+                    level = SEVERITY_LEVELS[whole >> 30]
+                    self.assertEqual((whole & 0xFFFF) // 100 % 10, list(SEVERITY_LEVELS).index(whole >> 30) + 1,
+                                     (name, level))
+                    self.assertEqual(set(re.findall(r'%[0-9]+', english[whole])),
+                                     set(re.findall(r'%[0-9]+', russian[whole])), name)
+                    self.assertRegex(russian[whole], '[а-яА-Я]', name)
 
     def test_icon_is_32_by_32_with_256_colours(self):
         for arch, pe in self.programs:

@@ -20,6 +20,7 @@ class FakePlatform : public Platform {
   std::map<std::wstring, std::string, std::less<>> files;  // path -> bytes
   AnsiCodePageShape ansi_shape;                            // single-byte: AnsiToText decodes it
   std::vector<std::wstring> folder_choices;                // what the picker returns, in turn
+  std::uint32_t picker_error = 0;  // not 0: the picker cannot be opened, for this reason
   std::vector<std::wstring> picker_prompts;
 
   std::vector<std::wstring> opened_keys;
@@ -37,20 +38,26 @@ class FakePlatform : public Platform {
     WindowShow show;
   };
   std::vector<Start> starts;
-  std::uint32_t start_error = 0;       // what every start fails with; 0: it starts
-  std::vector<Start> elevated_starts;  // command_line holds the arguments alone
+  std::uint32_t start_error = 0;        // what every start fails with; 0: it starts
+  std::size_t starts_before_error = 0;  // how many start before start_error applies
+  std::vector<Start> elevated_starts;   // command_line holds the arguments alone
   std::uint32_t elevated_error = 0;
   std::uint32_t next_pid = 4000;
-  // Every debug line: ReportFailure's what, or WriteDebugLine's text.
+  // Every debug line, as the real platform writes it.
   std::vector<std::wstring> debug_lines;
   struct Event {
     EventId id;
-    std::vector<std::wstring> strings;  // ReportFailure's: subject, error number
+    std::vector<std::wstring> strings;  // as the real platform writes them
   };
   std::vector<Event> events;
-  ProcessEnd process_end{true, 0, 42};  // what WaitForLastStarted answers
-  // Sleeps, starts and waits in the order they happened: "sleep 30000",
-  // "start", "wait 60000".
+  // What each WaitForLastStarted answers, in turn; then process_end. An
+  // updater that ended moves the clock on by its seconds, one that still
+  // runs by the whole limit.
+  std::vector<ProcessEnd> process_ends;
+  ProcessEnd process_end{true, 0, 42};
+  std::uint64_t clock_ms = 0;
+  // Sleeps, starts, waits, events and boxes in the order they happened:
+  // "sleep 30000", "start", "event 6101", "wait 60000", "box".
   std::vector<std::wstring> timeline;
   std::vector<TrayMessage> tray_requests;
   // How the user's locale reads texts as numbers; any other text is none.
@@ -67,13 +74,14 @@ class FakePlatform : public Platform {
   }
 
   void ShowMessage(std::wstring_view text, std::wstring_view title, MessageIcon icon) override {
+    timeline.push_back(L"box");
     messages.push_back({std::wstring(text), std::wstring(title), icon});
   }
 
   StartResult StartProcess(std::wstring_view program, std::wstring_view command_line,
                            WindowShow show) override {
     timeline.push_back(L"start");
-    if (start_error) return {std::nullopt, start_error};
+    if (start_error && starts.size() >= starts_before_error) return {std::nullopt, start_error};
     starts.push_back({std::wstring(program), std::wstring(command_line), show});
     return {next_pid++, 0};
   }
@@ -88,20 +96,18 @@ class FakePlatform : public Platform {
 
   ProcessEnd WaitForLastStarted(std::uint32_t limit_ms) override {
     timeline.push_back(L"wait " + std::to_wstring(limit_ms));
-    return process_end;
+    ProcessEnd end = process_end;
+    if (!process_ends.empty()) {
+      end = process_ends.front();
+      process_ends.erase(process_ends.begin());
+    }
+    clock_ms += end.ended ? std::min<std::uint64_t>(end.seconds * 1000ull, limit_ms) : limit_ms;
+    return end;
   }
 
-  void ReportFailure(EventId event, std::wstring_view what, std::wstring_view subject,
-                     std::uint32_t error) override {
-    debug_lines.emplace_back(what);
-    events.push_back({event, {std::wstring(subject), std::to_wstring(error)}});
+  std::wstring ErrorText(std::uint32_t error) override {
+    return L"text of error " + std::to_wstring(error);
   }
-
-  void WriteEvent(EventId event, std::span<const std::wstring> strings) override {
-    events.push_back({event, {strings.begin(), strings.end()}});
-  }
-
-  void WriteDebugLine(std::wstring_view text) override { debug_lines.emplace_back(text); }
 
   std::vector<EventId> event_ids() const {
     std::vector<EventId> ids;
@@ -137,17 +143,21 @@ class FakePlatform : public Platform {
     return found->second;
   }
 
-  std::wstring BrowseForFolder(std::wstring_view prompt, std::uint32_t) override {
+  FolderChoice BrowseForFolder(std::wstring_view prompt, std::uint32_t) override {
+    if (picker_error) return {L"", picker_error, L"shell32.dll"};
     picker_prompts.emplace_back(prompt);
-    if (folder_choices.empty()) return L"";
+    if (folder_choices.empty()) return {};
     std::wstring choice = folder_choices.front();
     folder_choices.erase(folder_choices.begin());
-    return choice;
+    return {choice, 0, L""};
   }
 
   void Sleep(std::uint32_t milliseconds) override {
     timeline.push_back(L"sleep " + std::to_wstring(milliseconds));
+    clock_ms += milliseconds;
   }
+
+  std::uint64_t Milliseconds() override { return clock_ms; }
 
   void BeginWindowMove() override { ++window_moves; }
 
@@ -155,6 +165,14 @@ class FakePlatform : public Platform {
     tray_requests.push_back(message);
     return 0;
   }
+
+ protected:
+  void WriteLogEvent(EventId event, std::span<const std::wstring> strings) override {
+    timeline.push_back(L"event " + std::to_wstring(ShownNumber(event)));
+    events.push_back({event, {strings.begin(), strings.end()}});
+  }
+
+  void WriteLogLine(std::wstring_view text) override { debug_lines.emplace_back(text); }
 
  private:
   // Hands out its bytes in small pieces, so that readers meet chunk borders.

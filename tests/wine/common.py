@@ -6,6 +6,7 @@ import contextlib
 import re
 import unittest
 
+import rig
 from rig import Case, Expandable, base_prefix, wait_for
 
 CAPTION = "Nordavin updater starter version 2.33.107"
@@ -192,10 +193,25 @@ def is_ink(pixel):
     return min(pixel) < 150 or max(pixel) - min(pixel) > 100
 
 
-# The event log as the program writes it (platform/EventId.h), and the
-# levels Wine 8 names in its trace of ReportEventW.
-(EVENT_STARTED, EVENT_SUCCEEDED, EVENT_STILL_RUNNING, EVENT_FAILED, EVENT_NOT_STARTED,
- EVENT_NOT_FOUND, EVENT_MALFORMED) = (1000, 1001, 2001, 3001, 3002, 3003, 3004)
+def _event_numbers():
+    """{symbol: Event ID} from the header the message compiler made of the program's table."""
+    header = rig.PROGRAM.parent / "generated" / "EventMessages.h"
+    if not header.exists():
+        return {}
+    return {name: int(value, 16) & 0xFFFF for name, value in
+            re.findall(r"^#define (EVENT_\w+)\s+(0x[0-9a-fA-F]+)", header.read_text(), re.MULTILINE)}
+
+
+# The event log as the program writes it, by the Event ID Event Viewer shows,
+# and the levels Wine 8 names in its trace of ReportEventW.
+_EVENTS = _event_numbers()
+(EVENT_STARTED, EVENT_SUCCEEDED, EVENT_ATTEMPT_STARTED, EVENT_ATTEMPT_SUCCEEDED, EVENT_STILL_RUNNING,
+ EVENT_ATTEMPT_FAILED, EVENT_FAILED, EVENT_NOT_STARTED, EVENT_NOT_FOUND, EVENT_MALFORMED,
+ EVENT_NO_SOURCE_SUCCEEDED) = (
+    _EVENTS.get("EVENT_" + name) for name in (
+        "UPDATER_STARTED", "UPDATER_SUCCEEDED", "ATTEMPT_STARTED", "ATTEMPT_SUCCEEDED", "UPDATER_STILL_RUNNING",
+        "ATTEMPT_FAILED", "UPDATER_FAILED", "UPDATER_NOT_STARTED", "PRODUCT_NOT_FOUND", "MALFORMED_ARGUMENT",
+        "NO_SOURCE_SUCCEEDED"))
 EVENT_LEVELS = {1: "error", 2: "warning", 4: "information"}
 _REPORT_EVENT = re.compile(r":fixme:advapi:ReportEventW \((\w+),0x(\w+),0x\w+,0x(\w+),")
 _EVENT_STRING = re.compile(r':(?:trace|warn|err):eventlog:ReportEventW L"(.*)"$')
@@ -216,7 +232,7 @@ def events(case):
     for line in case.wine_log().splitlines():
         report = _REPORT_EVENT.search(line)
         if report:
-            found.append((int(report.group(3), 16), EVENT_LEVELS.get(int(report.group(2), 16)), []))
+            found.append((int(report.group(3), 16) & 0xFFFF, EVENT_LEVELS.get(int(report.group(2), 16)), []))
             continue
         text = _EVENT_STRING.search(line)
         if text and found:

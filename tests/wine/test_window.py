@@ -3,7 +3,8 @@
 import unittest
 
 from common import (BOX_TITLE, BS_AUTORADIOBUTTON, BS_DEFPUSHBUTTON, BS_PUSHBUTTON, BS_TYPEMASK, CAPTION,
-                    CBS_DROPDOWN, CBS_TYPEMASK, COMMAND1, COMMAND2, DESIGN, EVENT_NOT_FOUND, EXIT_PRODUCT_NOT_FOUND,
+                    CBS_DROPDOWN, CBS_TYPEMASK, COMMAND1, COMMAND2, DESIGN, EVENT_MALFORMED, EVENT_NOT_FOUND,
+                    EXIT_PRODUCT_NOT_FOUND,
                     HIDDEN_AT_START, LABEL1, LABEL3, NOT_FOUND_TEXT, OPTION1, OPTION2, OPTION3, PROBE_KEYS,
                     ROW_TVX6, ROW_TVX8, ROW_TVX80, ROW_WPN8, SS_NOTIFY, TWIPS_PER_PIXEL, WineTestCase,
                     center, control, empty_spot, events, log_lines, product_key, record_events,
@@ -59,11 +60,19 @@ class ProductGateTest(WineTestCase):
             self.assertEqual(result["exit_code"], EXIT_PRODUCT_NOT_FOUND)
             self.assertEqual(result["shown"], [], "a window or box was shown")
             self.assertEqual(events(case), [(EVENT_NOT_FOUND, "error", [NOT_FOUND_TEXT])])
+        # Nor the usage: a task would wait on the box until its time limit.
+        with self.new_case("usage") as case:
+            record_events(case)
+            case.start("silent wait /?")
+            result = case.result()
+            self.assertEqual(result["exit_code"], 7)
+            self.assertEqual(result["shown"], [], "a window or box was shown")
+            self.assertEqual(events(case), [(EVENT_MALFORMED, "error", ["/?"])])
 
     def test_usage_anywhere_shows_its_box_before_anything_else_and_exits_0(self):
         with self.new_case() as case:
             record_events(case)
-            case.start("silent /? wait=0")
+            case.start("silent /? source=")
             boxes = case.wait_for_message_box()
             self.assertEqual(len(boxes), 1, boxes)
             case.screenshot(boxes[0]["rect"])

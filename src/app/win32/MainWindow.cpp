@@ -9,7 +9,6 @@
 #include "app/ExitCodes.h"
 #include "app/win32/DialogFont.h"
 #include "app/win32/Dpi.h"
-#include "platform/win32/Diagnostics.h"
 
 namespace updstart::win32 {
 
@@ -110,7 +109,7 @@ MainWindow::MainWindow(HINSTANCE instance, Form1& form, Win32Platform& platform)
     : instance_(instance), form_(form), platform_(platform) {}
 
 int MainWindow::Run(int show_command) {
-  if (!Create()) return kExitWindowNotCreated;
+  if (std::optional<int> failed = Create()) return *failed;
   platform_.set_main_window(window_);
   // Nothing shows the controls' texts before the window does, except a box
   // that the start-up sequence opens, and that renders them first.
@@ -138,15 +137,11 @@ int MainWindow::Run(int show_command) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  if (got < 0) {
-    ReportFailure(EventId::MessagesNotRead, L"could not read the main window's messages", L"",
-                  GetLastError());
-    return kExitMessageLoopFailed;
-  }
+  if (got < 0) return form_.MessagesNotRead(GetLastError());
   return static_cast<int>(message.wParam);  // what WM_QUIT carries
 }
 
-bool MainWindow::Create() {
+std::optional<int> MainWindow::Create() {
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
   window_class.lpfnWndProc = &MainWindow::WindowProc;
@@ -156,17 +151,15 @@ bool MainWindow::Create() {
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = kMainWindowClass.data();
   if (!RegisterClassExW(&window_class)) {
-    ReportFailure(EventId::WindowNotCreated, L"could not register the main window's class",
-                  kMainWindowClass, GetLastError());
-    return false;
+    return form_.WindowNotCreated(L"could not register the main window's class", kMainWindowClass,
+                                  GetLastError());
   }
 
   window_ = CreateWindowExW(0, kMainWindowClass.data(), form_.state().caption.c_str(), kWindowStyle,
                             CW_USEDEFAULT, CW_USEDEFAULT, 1, 1, nullptr, nullptr, instance_, this);
   if (!window_) {
-    ReportFailure(EventId::WindowNotCreated, L"could not create the main window", kMainWindowClass,
-                  GetLastError());
-    return false;
+    return form_.WindowNotCreated(L"could not create the main window", kMainWindowClass,
+                                  GetLastError());
   }
   // What Render compares with: the window as just created, its controls
   // (below) visible, empty and unchecked, as a WindowState starts out. The
@@ -186,7 +179,7 @@ bool MainWindow::Create() {
   SetWindowPos(window_, nullptr, area.left + (area.right - area.left - size.cx) / 2,
                area.top + (area.bottom - area.top - size.cy) / 2, size.cx, size.cy,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  return true;
+  return std::nullopt;
 }
 
 // Each control is made in its place for the window's DPI, with its font:

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 
 #include "app/Form1.h"
 #include "platform/win32/UniqueHandle.h"
@@ -27,7 +28,8 @@ class MainWindow {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-  bool Create();
+  // The exit code when the window could not be made.
+  std::optional<int> Create();
   void CreateControls();
   // Shows the combo box's tip as last rendered.
   void CreateToolTip();

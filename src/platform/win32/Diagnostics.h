@@ -5,9 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
-
-#include "platform/EventId.h"
 
 namespace updstart::win32 {
 
@@ -21,8 +20,8 @@ void WriteDebugLine(std::wstring_view text);
 // out when empty), and `error` as its number and the system's text for it.
 void DebugFailure(std::wstring_view what, std::wstring_view subject, DWORD error);
 
-// The same line, and `event` with the insertion strings subject, error
-// number, system text and what.
-void ReportFailure(EventId event, std::wstring_view what, std::wstring_view subject, DWORD error);
+// The system's text for an error in the user's language, without the line
+// end it comes with; empty for a number the system has no text for.
+std::wstring ErrorText(DWORD error);
 
 }  // namespace updstart::win32

@@ -39,8 +39,9 @@ void WriteEvent(EventId event, std::span<const std::wstring> strings) {
     return;
   }
   const DWORD error = GetLastError();
-  DebugFailure(L"could not write event " + DecimalText(id) + L" to the Application log", L"",
-               error);
+  DebugFailure(
+      L"could not write event " + DecimalText(ShownNumber(event)) + L" to the Application log", L"",
+      error);
 }
 
 }  // namespace updstart::win32

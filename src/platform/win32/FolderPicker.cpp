@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "platform/win32/Diagnostics.h"
 #include "platform/win32/ShellLibrary.h"
 #include "platform/win32/UniqueHandle.h"
 
@@ -16,19 +15,12 @@ using UniqueItemList = UniqueHandle<PIDLIST_ABSOLUTE, &FreeItemList>;
 
 }  // namespace
 
-std::wstring BrowseForFolder(HWND owner, std::wstring_view prompt, std::uint32_t flags) {
+FolderChoice BrowseForFolder(HWND owner, std::wstring_view prompt, std::uint32_t flags) {
   const ShellFunctions& shell = Shell();
   if (!shell.browse || !shell.path_from_list || !shell.free) {
-    // The user chose the folder option and sees no picker: say why, and of
-    // which library. With both loaded, one lacks a function.
-    if (shell.failed_library) {
-      ReportFailure(EventId::FolderPickerNotOpened, L"could not open the folder picker",
-                    shell.failed_library, shell.load_error);
-    } else {
-      ReportFailure(EventId::FolderPickerNotOpened, L"could not open the folder picker",
-                    shell.free ? L"shell32.dll" : L"ole32.dll", ERROR_PROC_NOT_FOUND);
-    }
-    return {};
+    // With both libraries loaded, one lacks a function.
+    if (shell.failed_library) return {L"", shell.load_error, shell.failed_library};
+    return {L"", ERROR_PROC_NOT_FOUND, shell.free ? L"shell32.dll" : L"ole32.dll"};
   }
   const std::wstring title(prompt);
   BROWSEINFOW info{};
@@ -42,7 +34,7 @@ std::wstring BrowseForFolder(HWND owner, std::wstring_view prompt, std::uint32_t
   constexpr DWORD kLongestPath = 32768;
   std::vector<wchar_t> path(kLongestPath, L'\0');
   if (!shell.path_from_list(chosen.get(), path.data(), kLongestPath, GPFIDL_DEFAULT)) return {};
-  return {path.data()};
+  return {std::wstring(path.data()), 0, L""};
 }
 
 }  // namespace updstart::win32

@@ -8,9 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Platform.h"
+
 namespace updstart::win32 {
 
-// The chosen folder's path, or "" when cancelled or when it has none.
-std::wstring BrowseForFolder(HWND owner, std::wstring_view prompt, std::uint32_t flags);
+// The chosen folder's path, "" when cancelled or when it has none; or the
+// library that could not give the picker, and why.
+FolderChoice BrowseForFolder(HWND owner, std::wstring_view prompt, std::uint32_t flags);
 
 }  // namespace updstart::win32

@@ -38,11 +38,13 @@ namespace {
 int ShowCommand(WindowShow show) { return show == WindowShow::Hidden ? SW_HIDE : SW_SHOWNORMAL; }
 
 // Blocks until `object` (none when null) is signalled or `milliseconds` have
-// passed; true when it was signalled. The unattended waits hold the window's
-// thread, but messages other programs send to every top-level window (setting
-// changes, shutdown queries) are still answered, so that none of them waits
-// on us. Posted input stays queued: nothing of the window runs meanwhile.
-bool WaitAnsweringSentMessages(HANDLE object, std::uint32_t milliseconds) {
+// passed: WAIT_OBJECT_0 when it was signalled, WAIT_TIMEOUT when the time
+// ran out, WAIT_FAILED (with the thread's last error) when the wait itself
+// failed. The unattended waits hold the window's thread, but messages other
+// programs send to every top-level window (setting changes, shutdown
+// queries) are still answered, so that none of them waits on us. Posted
+// input stays queued: nothing of the window runs meanwhile.
+DWORD WaitAnsweringSentMessages(HANDLE object, std::uint32_t milliseconds) {
   const DWORD count = object ? 1 : 0;
   const ULONGLONG deadline = GetTickCount64() + milliseconds;
   for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
@@ -52,10 +54,10 @@ bool WaitAnsweringSentMessages(HANDLE object, std::uint32_t milliseconds) {
       MSG message;
       PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     } else if (woke != WAIT_TIMEOUT) {
-      break;  // signalled, or the wait itself failed: never spin until the deadline
+      return woke;  // signalled, or the wait itself failed: never spin until the deadline
     }
   }
-  return object && WaitForSingleObject(object, 0) == WAIT_OBJECT_0;
+  return object ? WaitForSingleObject(object, 0) : WAIT_TIMEOUT;
 }
 
 }  // namespace
@@ -90,11 +92,21 @@ StartResult Win32Platform::StartProcess(std::wstring_view program, std::wstring_
 
 ProcessEnd Win32Platform::WaitForLastStarted(std::uint32_t limit_ms) {
   ProcessEnd end;
-  DWORD exit_code = 0;
-  end.ended = WaitAnsweringSentMessages(last_started_.get(), limit_ms) &&
-              GetExitCodeProcess(last_started_.get(), &exit_code);
-  end.exit_code = exit_code;
+  const DWORD woke = WaitAnsweringSentMessages(last_started_.get(), limit_ms);
+  const DWORD wait_error = woke == WAIT_FAILED ? GetLastError() : ERROR_SUCCESS;
   end.seconds = static_cast<std::uint32_t>((GetTickCount64() - last_started_at_ + 500) / 1000);
+  if (woke == WAIT_FAILED) {
+    end.wait_error = wait_error != ERROR_SUCCESS ? wait_error : ERROR_GEN_FAILURE;
+  } else if (woke == WAIT_OBJECT_0) {
+    DWORD exit_code = 0;
+    if (GetExitCodeProcess(last_started_.get(), &exit_code)) {
+      end.ended = true;
+      end.exit_code = exit_code;
+    } else {
+      const DWORD error = GetLastError();
+      end.wait_error = error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+    }
+  }
   return end;
 }
 
@@ -130,16 +142,13 @@ StartResult Win32Platform::StartElevated(std::wstring_view program, std::wstring
   return {process ? GetProcessId(process.get()) : 0, ERROR_SUCCESS};
 }
 
-void Win32Platform::ReportFailure(EventId event, std::wstring_view what, std::wstring_view subject,
-                                  std::uint32_t error) {
-  win32::ReportFailure(event, what, subject, error);
-}
+std::wstring Win32Platform::ErrorText(std::uint32_t error) { return win32::ErrorText(error); }
 
-void Win32Platform::WriteEvent(EventId event, std::span<const std::wstring> strings) {
+void Win32Platform::WriteLogEvent(EventId event, std::span<const std::wstring> strings) {
   win32::WriteEvent(event, strings);
 }
 
-void Win32Platform::WriteDebugLine(std::wstring_view text) { win32::WriteDebugLine(text); }
+void Win32Platform::WriteLogLine(std::wstring_view text) { win32::WriteDebugLine(text); }
 
 std::wstring Win32Platform::WindowsFolder() {
   // The system's own, not the private Windows folder a Remote Desktop host
@@ -217,7 +226,7 @@ std::optional<float> Win32Platform::LocaleNumber(std::wstring_view text) {
   return UserLocaleNumber(text);
 }
 
-std::wstring Win32Platform::BrowseForFolder(std::wstring_view prompt, std::uint32_t flags) {
+FolderChoice Win32Platform::BrowseForFolder(std::wstring_view prompt, std::uint32_t flags) {
   BeforeModal();
   return win32::BrowseForFolder(main_window_, prompt, flags);
 }
@@ -225,6 +234,8 @@ std::wstring Win32Platform::BrowseForFolder(std::wstring_view prompt, std::uint3
 void Win32Platform::Sleep(std::uint32_t milliseconds) {
   WaitAnsweringSentMessages(nullptr, milliseconds);
 }
+
+std::uint64_t Win32Platform::Milliseconds() { return GetTickCount64(); }
 
 void Win32Platform::BeginWindowMove() {
   ReleaseCapture();

@@ -28,19 +28,21 @@ class Win32Platform : public Platform {
   ProcessEnd WaitForLastStarted(std::uint32_t limit_ms) override;
   StartResult StartElevated(std::wstring_view program, std::wstring_view arguments,
                             WindowShow show) override;
-  void ReportFailure(EventId event, std::wstring_view what, std::wstring_view subject,
-                     std::uint32_t error) override;
-  void WriteEvent(EventId event, std::span<const std::wstring> strings) override;
-  void WriteDebugLine(std::wstring_view text) override;
+  std::wstring ErrorText(std::uint32_t error) override;
   std::wstring WindowsFolder() override;
   std::unique_ptr<ByteSource> OpenFileForReading(std::wstring_view path) override;
   std::wstring AnsiToText(std::span<const unsigned char> bytes) override;
   AnsiCodePageShape AnsiShape() override;
   std::optional<float> LocaleNumber(std::wstring_view text) override;
-  std::wstring BrowseForFolder(std::wstring_view prompt, std::uint32_t flags) override;
+  FolderChoice BrowseForFolder(std::wstring_view prompt, std::uint32_t flags) override;
   void Sleep(std::uint32_t milliseconds) override;
+  std::uint64_t Milliseconds() override;
   void BeginWindowMove() override;
   int SetTrayIcon(TrayMessage message, std::uintptr_t icon, std::wstring_view tip) override;
+
+ protected:
+  void WriteLogEvent(EventId event, std::span<const std::wstring> strings) override;
+  void WriteLogLine(std::wstring_view text) override;
 
  private:
   void BeforeModal() {

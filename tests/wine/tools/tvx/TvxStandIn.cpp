@@ -2,7 +2,9 @@
 // it was started with, one UTF-8 line in tvx.log beside itself, and how it
 // splits that line into arguments by the system's own rules, one JSON array
 // a line in tvx.args.log; then succeeds at once, or, when a file tvx.exit
-// beside it holds "MILLISECONDS CODE", runs that long and ends with that code.
+// beside it holds lines of "MILLISECONDS CODE", runs as its start's line says
+// (the first start the first line, and so on; the last line for every start
+// after it) and ends with that code.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -52,15 +54,26 @@ bool Append(const wchar_t* name, const std::string& line) {
   return ok && written == line.size();
 }
 
-// The run that tvx.exit asks for; none when there is no such file.
-void RunAsAsked(DWORD& delay_ms, DWORD& exit_code) {
+// How many lines tvx.log holds: this start's number, once it has logged.
+unsigned long StartsLogged() {
+  FILE* file = _wfopen(PathBesideSelf(L"tvx.log").c_str(), L"rb");
+  if (!file) return 0;
+  unsigned long lines = 0;
+  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) lines += c == '\n';
+  std::fclose(file);
+  return lines;
+}
+
+// The run that tvx.exit asks for this start; none when there is no such file.
+void RunAsAsked(unsigned long start, DWORD& delay_ms, DWORD& exit_code) {
   FILE* file = _wfopen(PathBesideSelf(L"tvx.exit").c_str(), L"r");
   if (!file) return;
   unsigned long delay = 0;
   unsigned long code = 0;
-  if (std::fscanf(file, "%lu %lu", &delay, &code) == 2) {
+  for (unsigned long line = 1; std::fscanf(file, "%lu %lu", &delay, &code) == 2; ++line) {
     delay_ms = delay;
     exit_code = code;
+    if (line >= start) break;
   }
   std::fclose(file);
 }
@@ -75,7 +88,7 @@ int wmain() {
   if (!split || !raw) return 1;
   DWORD delay_ms = 0;
   DWORD exit_code = 0;
-  RunAsAsked(delay_ms, exit_code);
+  RunAsAsked(StartsLogged(), delay_ms, exit_code);
   Sleep(delay_ms);
   ExitProcess(exit_code);
 }
