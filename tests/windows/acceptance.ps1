@@ -199,8 +199,8 @@ function Install-Release($Arch) {
         $values = ($key.GetValueNames() | Sort-Object | ForEach-Object {
             "$_=$($key.GetValueKind($_)):$($key.GetValue($_, '', 'DoNotExpandEnvironmentNames'))" }) -join '; '
     }
-    Test-That "$($Arch.Name) install: event source with EventMessageFile (REG_EXPAND_SZ, the program) and TypesSupported (REG_DWORD 7) alone" `
-        ($values -eq "EventMessageFile=ExpandString:$exe; TypesSupported=DWord:7") "got [$values]"
+    Test-That "$($Arch.Name) install: event source with EventMessageFile (REG_SZ, the program) and TypesSupported (REG_DWORD 7) alone" `
+        ($values -eq "EventMessageFile=String:$exe; TypesSupported=DWord:7") "got [$values]"
 }
 
 # Steps 3 and 4: unattended runs of the installed program, their exit codes, updater command lines and events.
