@@ -12,37 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "ChunkedBytes.h"
 #include "platform/Platform.h"
 #include "shared/BuildHosts.h"
 #include "sources/ConfigFieldReader.h"
 #include "sources/DefaultSource.h"
 
 namespace {
-
-// Hands out the input in pieces of the next size in `sizes`, round and round.
-class Pieces : public updstart::ByteSource {
- public:
-  Pieces(std::span<const std::uint8_t> data, std::vector<std::size_t> sizes)
-      : data_(data), sizes_(std::move(sizes)) {}
-  std::size_t Read(std::span<unsigned char> buffer) override {
-    std::size_t want = sizes_[next_++ % sizes_.size()];
-    std::size_t count = std::min({buffer.size(), data_.size() - offset_, want});
-    std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(offset_), count, buffer.begin());
-    offset_ += count;
-    return count;
-  }
-  // The second pass meets other piece sizes than the first.
-  bool Rewind() override {
-    offset_ = 0;
-    return true;
-  }
-
- private:
-  std::span<const std::uint8_t> data_;
-  std::vector<std::size_t> sizes_;
-  std::size_t next_ = 0;
-  std::size_t offset_ = 0;
-};
 
 // A double-byte code page in the manner of the East Asian ones: 0x81-0xFE
 // open a two-byte character and take the next byte with them whatever it is,
@@ -127,7 +103,8 @@ class Collect : public updstart::FieldSink {
 std::vector<std::wstring> ReadFields(std::span<const std::uint8_t> data,
                                      std::vector<std::size_t> sizes,
                                      const updstart::AnsiText& ansi) {
-  Pieces source(data, std::move(sizes));
+  // A second pass meets other piece sizes than the first.
+  updstart::testing::ChunkedBytes source(std::string(data.begin(), data.end()), std::move(sizes));
   updstart::ConfigFieldReader reader(source, ansi);
   Collect fields;
   while (reader.NextField(fields)) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "ChunkedBytes.h"
 #include "HeapCounter.h"
 #include "platform/Platform.h"
 #include "sources/ConfigFieldReader.h"
@@ -10,27 +11,6 @@
 
 namespace updstart {
 namespace {
-
-// Bytes handed out `step` at a time, so that every chunk border is met.
-class Chunks : public ByteSource {
- public:
-  Chunks(std::string data, std::size_t step) : data_(std::move(data)), step_(step) {}
-  std::size_t Read(std::span<unsigned char> buffer) override {
-    std::size_t count = std::min({buffer.size(), data_.size() - offset_, step_});
-    std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(offset_), count, buffer.begin());
-    offset_ += count;
-    return count;
-  }
-  bool Rewind() override {
-    offset_ = 0;
-    return true;
-  }
-
- private:
-  std::string data_;
-  std::size_t step_;
-  std::size_t offset_ = 0;
-};
 
 // Code page 1251's Cyrillic letters, enough to tell the fallback apart.
 std::wstring Cp1251(std::span<const unsigned char> bytes) {
@@ -94,7 +74,7 @@ std::vector<std::wstring> Fields(const std::string& bytes, const AnsiText& ansi 
   std::vector<std::wstring> first;
   // The same fields whatever the chunking.
   for (std::size_t step : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{65536}}) {
-    Chunks source(bytes, step);
+    testing::ChunkedBytes source(bytes, {step});
     ConfigFieldReader reader(source, ansi);
     Collect fields;
     while (reader.NextField(fields)) {

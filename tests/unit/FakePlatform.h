@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ChunkedBytes.h"
 #include "platform/Platform.h"
 
 namespace updstart::testing {
@@ -120,7 +121,8 @@ class FakePlatform : public Platform {
   std::unique_ptr<ByteSource> OpenFileForReading(std::wstring_view path) override {
     auto found = files.find(path);
     if (found == files.end()) return nullptr;
-    return std::make_unique<Bytes>(found->second);
+    // In small pieces, so that readers meet piece borders.
+    return std::make_unique<ChunkedBytes>(found->second, std::vector<std::size_t>{7});
   }
 
   // Stands in for code page 1251: enough to tell Cyrillic decoded through the
@@ -175,26 +177,6 @@ class FakePlatform : public Platform {
   void WriteLogLine(std::wstring_view text) override { debug_lines.emplace_back(text); }
 
  private:
-  // Hands out its bytes in small pieces, so that readers meet chunk borders.
-  class Bytes : public ByteSource {
-   public:
-    explicit Bytes(std::string data) : data_(std::move(data)) {}
-    std::size_t Read(std::span<unsigned char> buffer) override {
-      std::size_t count = std::min({buffer.size(), data_.size() - offset_, std::size_t{7}});
-      std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(offset_), count, buffer.begin());
-      offset_ += count;
-      return count;
-    }
-    bool Rewind() override {
-      offset_ = 0;
-      return true;
-    }
-
-   private:
-    std::string data_;
-    std::size_t offset_ = 0;
-  };
-
   class Key : public RegistryKey {
    public:
     Key(FakePlatform& owner, const std::wstring& path, const Values& values)
