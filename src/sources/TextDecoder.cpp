@@ -47,8 +47,11 @@ bool IsUtf8(ByteSource& source) {
   TextDecoder probe({}, true);
   std::array<unsigned char, kChunkBytes> chunk;
   std::wstring text;
-  for (std::size_t read = 0; !probe.broken() && (read = source.Read(chunk)) > 0; text.clear())
+  for (std::size_t read = 0;
+       !probe.broken() && !probe.decided_by_start() && (read = source.Read(chunk)) > 0;
+       text.clear())
     probe.Decode(std::span<const unsigned char>(chunk.data(), read), text);
+  if (probe.decided_by_start()) return true;
   probe.Finish(text);
   return !probe.broken();
 }
@@ -123,6 +126,8 @@ void TextDecoder::DetectEncoding(bool at_end) {
     const bool utf8_page = ansi_.shape.kind == AnsiCodePageShape::Kind::Utf8;
     encoding_ = utf8_ || utf8_page ? Encoding::Utf8 : Encoding::Ansi;
   }
+  decided_by_start_ =
+      mark_length > 0 || encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be;
   pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(mark_length));
 }
 

@@ -37,6 +37,9 @@ class TextDecoder {
   void Finish(std::wstring& out);
   // Whether bytes read as UTF-8 were not UTF-8.
   bool broken() const { return broken_; }
+  // Whether a byte-order mark or the UTF-16 test has decided the encoding,
+  // which no later byte can then change.
+  bool decided_by_start() const { return decided_by_start_; }
 
  private:
   enum class Encoding { Unknown, Utf8, Utf16Le, Utf16Be, Ansi };
@@ -52,12 +55,15 @@ class TextDecoder {
   AnsiText ansi_;
   bool utf8_;
   bool broken_ = false;
+  bool decided_by_start_ = false;
   Encoding encoding_ = Encoding::Unknown;
   std::vector<unsigned char> pending_;
 };
 
-// Reads `source` to its end (or to the first byte that is not UTF-8) to tell
-// whether a TextDecoder is to read it as UTF-8.
+// Reads `source` to tell whether a TextDecoder is to read it as UTF-8: to its
+// end or to the first byte that is not UTF-8, but only until a byte-order
+// mark or the UTF-16 test has decided the encoding, when the answer no longer
+// matters (true).
 bool IsUtf8(ByteSource& source);
 
 void AppendCodePoint(char32_t code_point, std::wstring& out);

@@ -29,6 +29,8 @@ class ChunkedBytes : public ByteSource {
     offset_ = 0;
     return true;
   }
+  // How many bytes were handed out since the start or the last Rewind.
+  std::size_t offset() const { return offset_; }
 
  private:
   std::string data_;

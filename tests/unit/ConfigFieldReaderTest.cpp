@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "sources/ConfigFieldReader.h"
 #include "sources/DefaultSource.h"
+#include "sources/TextDecoder.h"
 
 namespace updstart {
 namespace {
@@ -127,6 +128,10 @@ TEST(ConfigFieldReaderTest, EncodingsAreRecognised) {
   EXPECT_EQ(Fields("\xD0\x9F,\xCF"), (V{L"Р\x9F", L"П"}));
   // The mark decides, whatever follows.
   EXPECT_EQ(Fields("\xEF\xBB\xBF\xCF,x"), (V{L"\xFFFD", L"x"}));
+  // ... and the pass that looks for UTF-8 reads no further than the mark.
+  testing::ChunkedBytes marked("\xEF\xBB\xBF\xCF,x", {1});
+  IsUtf8(marked);
+  EXPECT_EQ(marked.offset(), 3u);
   // A truncated sequence at the very end.
   EXPECT_EQ(Fields("a,\xD0"), (V{L"a", L"Р"}));
 }
