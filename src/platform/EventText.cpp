@@ -2,18 +2,18 @@
 
 #include <algorithm>
 
+#include "shared/AsciiCase.h"
 #include "shared/DecimalText.h"
 
 namespace updstart {
 
 namespace {
 
-bool IsSchemeCharacter(wchar_t c) {
-  return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
-         c == L'+' || c == L'-' || c == L'.';
-}
+bool IsLetter(wchar_t c) { return FoldAsciiCase(c) >= L'a' && FoldAsciiCase(c) <= L'z'; }
 
-bool IsLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+bool IsSchemeCharacter(wchar_t c) {
+  return IsLetter(c) || (c >= L'0' && c <= L'9') || c == L'+' || c == L'-' || c == L'.';
+}
 
 // Whether "://" at `at` ends a scheme: one letter, then scheme characters.
 bool EndsScheme(std::wstring_view text, std::size_t at) {
